@@ -1,0 +1,37 @@
+# Entry points for a newcomer: `make run` and `make test` install what is missing, then build.
+PRESET ?= dev
+JOBS ?= $(shell nproc)
+
+.PHONY: deps configure build test run bench asan fuzz install clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS)
+
+test: build
+	@ctest --preset $(PRESET) -j $(JOBS)
+
+run: build
+	@scripts/run.sh build/$(PRESET)/ui/quorvane
+
+bench:
+	@$(MAKE) --no-print-directory build PRESET=release
+	@build/release/bench/quorvane_bench
+	@bench/cli-process.sh build/release/cli/quorvane-cli
+
+asan:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+fuzz:
+	@scripts/fuzz.sh
+
+install: build
+	@cmake --install build/$(PRESET) --prefix $(or $(PREFIX),/usr/local)
+
+clean:
+	@rm -rf build

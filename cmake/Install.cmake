@@ -1,0 +1,12 @@
+# Every install rule of the project, in one place.
+include(GNUInstallDirs)
+set(quorvane_programs)
+foreach(program IN ITEMS quorvane-cli quorvane)
+    if(TARGET ${program})
+        list(APPEND quorvane_programs ${program})
+    endif()
+endforeach()
+if(quorvane_programs)
+    install(TARGETS ${quorvane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+install(FILES cmake/Quorvane.cmake DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quorvane OPTIONAL)

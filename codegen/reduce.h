@@ -1,0 +1,53 @@
+#pragma once
+// Reduction of 8-bit colour components to the display's depths, and packing of the reduced parts into
+// the bytes that the firmware sends to the LCD.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quorvane::codegen {
+
+enum class Depth { Bits8, Bits12, Bits16 };
+enum class Channel { Red, Green, Blue };
+
+struct ReductionConstants {
+    int k; // added before the division; always d / 2
+    int d; // the width of one step of the reduced scale
+};
+
+ReductionConstants reductionConstants(Depth depth, Channel channel);
+
+// The largest part of a channel at a depth: 7, 7, 3 at 8 Bit; 15 at 12 Bit; 31, 63, 31 at 16 Bit.
+int largestPart(Depth depth, Channel channel);
+
+// part = round(round(c + k) / d - 1), both roundings half to even. For a whole c this is c / d rounded
+// down, except that an odd multiple of d falls to the even part below it. c is expected in 0..255.
+std::int32_t reduceComponent(double component, Depth depth, Channel channel);
+
+// Every component reduced with the constants of its channel (index mod 3: red, green, blue).
+std::vector<std::int32_t> reduceComponents(std::span<const std::int32_t> components, Depth depth);
+
+// The packed byte values of a list of parts (red, green, blue per pixel):
+//  8 Bit: RRRGGGBB per pixel, then one trailing 0: pixels + 1 values.
+// 12 Bit: two parts per byte in capture order, first in the upper half, pairs crossing pixels:
+//         floor(3 * pixels / 2) + 1 values; with an even pixel count the last one is the trailing 0.
+// 16 Bit: RRRRRGGG, then GGGBBBBB per pixel: 2 * pixels values, no trailing value.
+std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth);
+
+// One "Make Code" conversion of a component list, and the texts its working lists and boxes receive.
+struct Conversion {
+    Depth depth = Depth::Bits8;
+    std::vector<std::int32_t> parts;  // reducedValues; reducedCount is its size
+    std::vector<std::int32_t> packed; // packedValues; outputCount is its size
+};
+
+Conversion convert(std::span<const std::int32_t> components, Depth depth);
+
+std::vector<std::string> list2Items(const Conversion& conversion); // each part, at 16 Bit only
+std::vector<std::string> list3Items(const Conversion& conversion); // each packed value, at 8 and 16 Bit
+std::string text4(const Conversion& conversion);                   // reducedCount
+std::string text5(const Conversion& conversion);                   // outputCount
+
+} // namespace quorvane::codegen

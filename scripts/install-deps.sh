@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, only the Debian packages this project needs that are missing.
+# Safe to run again and again: when everything is present it changes nothing and needs no network.
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build make pkg-config
+    qt6-base-dev           # Widgets, Test; ui/ only
+    libgtest-dev libbenchmark-dev
+    libpng-dev             # quorvane-cli writes its preview PNG without Qt
+    clang libclang-rt-dev  # libFuzzer targets
+    xvfb xauth xclip       # clipboard test seen by another program
+    fonts-dejavu-core      # a font for Qt to lay out text on the offscreen platform
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
+    sudo=sudo
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,90 @@
+#include "codegen/arraytext.h"
+#include "codegen/reduce.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace quorvane::codegen;
+
+namespace {
+
+const std::vector<std::int32_t> twoByOne = {255, 128, 0, 0, 0, 255};
+
+} // namespace
+
+TEST(ArrayText, OverviewImageAtEachDepthAndTarget) {
+    struct Case {
+        const char* name;
+        Depth depth;
+        Target target;
+        const char* declaration;
+        const char* values;
+    };
+    const Case cases[] = {
+        {"8 Bit PIC", Depth::Bits8, Target::Pic, "unsigned rom char logo[7] = {", "0,1,240,3,0,0"},
+        {"8 Bit ARM", Depth::Bits8, Target::Arm, "const unsigned char logo[7] = {", "0,1,240,3,0,0"},
+        {"12 Bit ARM", Depth::Bits12, Target::Arm, "const unsigned char logo[8] = {", "0,1,248,0,15,0,0"},
+        {"16 Bit PIC", Depth::Bits16, Target::Pic, "unsigned rom char logo[8] = {", "0,1,252,0,0,31,0"},
+    };
+    for (const auto& c : cases) {
+        const auto packed = convert(twoByOne, c.depth).packed;
+        const ArrayText text = arrayText("logo", c.target, "1", "2", packed);
+        EXPECT_EQ(text.declaration, c.declaration) << c.name;
+        EXPECT_EQ(text.valueLine, c.values) << c.name;
+    }
+}
+
+TEST(ArrayText, JoinedWithTheLineEndsOfTheCaller) {
+    const ArrayText text = arrayText("logo", Target::Pic, "1", "2", convert(twoByOne, Depth::Bits8).packed);
+    EXPECT_EQ(text.joined("\r\n"), "unsigned rom char logo[7] = {\r\n0,1,240,3,0,0\r\n};");
+    EXPECT_EQ(text.joined("\n"), "unsigned rom char logo[7] = {\n0,1,240,3,0,0\n};");
+}
+
+TEST(ArrayText, SmallImagesAndNames) {
+    struct Case {
+        const char* name;
+        const char* imageName;
+        std::vector<std::int32_t> components;
+        Depth depth;
+        const char* declaration;
+        const char* values;
+    };
+    const Case cases[] = {
+        {"1x1 black 8 Bit", "w", {0, 0, 0}, Depth::Bits8, "const unsigned char w[6] = {", "0,0,0,0,0"},
+        {"1x1 white 12 Bit", "w", {255, 255, 255}, Depth::Bits12, "const unsigned char w[6] = {", "0,0,255,240,0"},
+        {"name with dots", "my.photo", {0, 0, 0}, Depth::Bits8, "const unsigned char my_photo[6] = {",
+         "0,0,0,0,0"},
+        {"name with a digit first", "8x8", {0, 0, 0}, Depth::Bits8, "const unsigned char _8x8[6] = {", "0,0,0,0,0"},
+    };
+    for (const auto& c : cases) {
+        const ArrayText text = arrayText(c.imageName, Target::Arm, "1", "1", convert(c.components, c.depth).packed);
+        EXPECT_EQ(text.declaration, c.declaration) << c.name;
+        EXPECT_EQ(text.valueLine, c.values) << c.name;
+    }
+}
+
+// The declared count is one more than the values listed, at every depth and for odd and even widths.
+TEST(ArrayText, DeclaredCountIsOneMoreThanTheValues) {
+    for (Depth depth : {Depth::Bits8, Depth::Bits12, Depth::Bits16}) {
+        for (int width : {1, 2, 3, 132}) {
+            const std::vector<std::int32_t> components(3 * width, 200);
+            const ArrayText text = arrayText("x", Target::Arm, "1", std::to_string(width),
+                                             convert(components, depth).packed);
+            const auto values = std::count(text.valueLine.begin(), text.valueLine.end(), ',') + 1;
+            EXPECT_EQ(text.declaration, "const unsigned char x[" + std::to_string(values + 1) + "] = {");
+        }
+    }
+}
+
+TEST(FileValues, FilledFromTheSizesAndValuesLeavingTheRest) {
+    std::vector<std::int16_t> fileValues(12, 77);
+    fillFileValues(fileValues, "1", "2", std::vector<std::int32_t>{240, 3, 0});
+    EXPECT_EQ(fileValues, (std::vector<std::int16_t>{0, 1, 240, 3, 0, 0, 77, 77, 77, 77, 77, 77}));
+}
+
+TEST(FileValues, RefusesAFileImageTooShort) {
+    std::vector<std::int16_t> fileValues(5, 9);
+    EXPECT_THROW(fillFileValues(fileValues, "1", "2", std::vector<std::int32_t>{240, 3, 0}), std::length_error);
+    EXPECT_EQ(fileValues, std::vector<std::int16_t>(5, 9));
+}
