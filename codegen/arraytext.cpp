@@ -3,6 +3,7 @@
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
 
+#include <charconv>
 #include <stdexcept>
 
 namespace quorvane::codegen {
@@ -13,7 +14,9 @@ std::int64_t sizeLessOne(std::string_view sizeText) {
 }
 
 void appendNumber(std::string& line, std::int64_t value) {
-    line += decimalText(value);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    line.append(digits, end);
     line += ',';
 }
 

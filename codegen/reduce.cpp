@@ -3,6 +3,8 @@
 #include "codegen/module1.h"
 #include "codegen/numbers.h"
 
+#include <array>
+
 namespace quorvane::codegen {
 
 using Module1::ShiftLeft;
@@ -47,9 +49,16 @@ std::int32_t reduceComponent(double component, Depth depth, Channel channel) {
 }
 
 std::vector<std::int32_t> reduceComponents(std::span<const std::int32_t> components, Depth depth) {
+    // A whole image repeats the same 256 components per channel: reduce each once, then look it up.
+    std::array<std::array<std::int32_t, 256>, 3> table{};
+    for (std::size_t channel = 0; channel < 3; ++channel) {
+        for (int c = 0; c < 256; ++c) table[channel][c] = reduceComponent(c, depth, channelOf(channel));
+    }
     std::vector<std::int32_t> parts(components.size());
     for (std::size_t i = 0; i < components.size(); ++i) {
-        parts[i] = reduceComponent(components[i], depth, channelOf(i));
+        const std::int32_t c = components[i];
+        parts[i] = (c >= 0 && c <= 255) ? table[i % 3][static_cast<std::size_t>(c)]
+                                        : reduceComponent(c, depth, channelOf(i));
     }
     return parts;
 }
