@@ -1,0 +1,98 @@
+#include "capture/capture.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quorvane::capture {
+namespace {
+
+LoadError unreadable(const std::string& path, const std::string& reason) {
+    return {LoadError::Kind::Unreadable, "Cannot open " + path + ": " + reason + "."};
+}
+
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Reads up to `limit` bytes from the start of the file; fewer when the file is shorter.
+bool readPrefix(int fd, std::vector<std::uint8_t>& bytes, std::size_t limit, int& error) {
+    bytes.resize(limit);
+    std::size_t done = 0;
+    while (done < limit) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, limit - done, static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            return false;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
+    return true;
+}
+
+} // namespace
+
+std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSide) {
+    const FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        return unreadable(path, errno == ENOENT ? "the file does not exist" : std::strerror(errno));
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) return unreadable(path, std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) return unreadable(path, "it is a folder, not a file");
+    if (!S_ISREG(info.st_mode)) return unreadable(path, "it is not a regular file");
+    if (info.st_size == 0) return unreadable(path, "the file is empty");
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxFileBytes) {
+        return unreadable(path, "the file is larger than any bitmap this program can open");
+    }
+
+    // The headers and the largest palette fit in 2 KiB: enough to refuse a picture by its declared size.
+    std::vector<std::uint8_t> bytes;
+    int error = 0;
+    if (!readPrefix(file.get(), bytes, 2048, error)) return unreadable(path, std::strerror(error));
+    const auto size = readBmpSize(bytes);
+    if (const auto* bad = std::get_if<DecodeError>(&size)) return unreadable(path, bad->reason);
+    const auto& declared = std::get<BmpSize>(size);
+    if (declared.width > maxSide || declared.height > maxSide) return LoadError{LoadError::Kind::TooLarge, kTooLargeMessage};
+
+    if (!readPrefix(file.get(), bytes, static_cast<std::size_t>(info.st_size), error)) {
+        return unreadable(path, std::strerror(error));
+    }
+    auto decoded = decodeBmp(bytes);
+    if (const auto* bad = std::get_if<DecodeError>(&decoded)) return unreadable(path, bad->reason);
+    return std::get<Picture>(std::move(decoded));
+}
+
+std::int32_t captureComponents(const Picture& picture, std::span<std::int32_t> store) {
+    const std::size_t needed = 3 * picture.pixels.size();
+    if (needed > store.size()) {
+        throw std::length_error("captureComponents: " + std::to_string(picture.width) + " x " +
+                                std::to_string(picture.height) + " does not fit the component store");
+    }
+    std::size_t count = 0;
+    for (std::uint32_t color : picture.pixels) {
+        store[count++] = static_cast<std::int32_t>(color & 0xFF);
+        store[count++] = static_cast<std::int32_t>((color >> 8) & 0xFF);
+        store[count++] = static_cast<std::int32_t>((color >> 16) & 0xFF);
+    }
+    return static_cast<std::int32_t>(count);
+}
+
+} // namespace quorvane::capture
