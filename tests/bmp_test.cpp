@@ -42,12 +42,20 @@ struct EncodingCase {
     std::vector<std::uint8_t> file;
     int width, height;
     std::vector<std::uint32_t> pixels;
+    bool imageMagickReadsIt = true;
 };
 
 std::vector<EncodingCase> encodingCases() {
     std::vector<EncodingCase> cases;
     auto add = [&](std::string name, Layout layout, std::vector<std::uint32_t> pixels = sixColours) {
-        cases.push_back({name, buildBmp(layout), layout.width, std::abs(layout.height), std::move(pixels)});
+        // ImageMagick 6 cannot read the 16-byte OS/2 header, nor a short palette that only the pixel
+        // offset declares, and it reads the 4-byte palette entries of OS/2 2.x as 3-byte ones. Those cases
+        // are checked against the known pixels alone.
+        const bool os2Palette = layout.infoSize == 64 && layout.bitCount <= 8;
+        const bool offsetPalette = layout.bitCount <= 8 && layout.colorsUsed == 0 &&
+                                   layout.palette.size() < (1u << layout.bitCount);
+        const bool readable = layout.infoSize != 16 && !os2Palette && !offsetPalette;
+        cases.push_back({name, buildBmp(layout), layout.width, std::abs(layout.height), std::move(pixels), readable});
     };
     for (std::uint32_t infoSize : {40u, 52u, 56u, 108u, 124u, 64u, 16u}) {
         add("24-bit, header " + std::to_string(infoSize), {.infoSize = infoSize, .width = 3, .height = 2, .bitCount = 24, .pixelData = packRows(rows24)});
@@ -92,16 +100,19 @@ std::vector<EncodingCase> encodingCases() {
              .pixelData = data}, pixels);
     }
     const auto indexRows8 = packRows({{0, 1, 2}, {3, 4, 5}});
-    add("8-bit palette", {.width = 3, .height = 2, .bitCount = 8, .palette = sixPalette, .pixelData = indexRows8});
+    add("8-bit short palette given by the pixel offset alone",
+        {.width = 3, .height = 2, .bitCount = 8, .palette = sixPalette, .pixelData = indexRows8});
     add("8-bit short palette (colours used)",
         {.width = 3, .height = 2, .bitCount = 8, .colorsUsed = 6, .palette = sixPalette, .pixelData = indexRows8});
     add("8-bit palette, 64-byte OS/2 header",
-        {.infoSize = 64, .width = 3, .height = 2, .bitCount = 8, .palette = sixPalette, .pixelData = indexRows8});
+        {.infoSize = 64, .width = 3, .height = 2, .bitCount = 8, .colorsUsed = 6, .palette = sixPalette,
+         .pixelData = indexRows8});
     {
         std::vector<Rgb> full(256, black);
         std::copy(sixPalette.begin(), sixPalette.end(), full.begin());
         add("8-bit palette, 12-byte OS/2 header with 3-byte entries",
             {.infoSize = 12, .width = 3, .height = 2, .bitCount = 8, .palette = full, .pixelData = indexRows8});
+        add("8-bit full palette", {.width = 3, .height = 2, .bitCount = 8, .palette = full, .pixelData = indexRows8});
     }
     add("4-bit palette", {.width = 3, .height = 2, .bitCount = 4, .colorsUsed = 6, .palette = sixPalette,
                           .pixelData = packRows({{0x01, 0x20}, {0x34, 0x50}})});
@@ -111,11 +122,11 @@ std::vector<EncodingCase> encodingCases() {
     // RLE rows run bottom-up: the bottom row is an absolute run (padded to an even length), then end of
     // line, then the top row as two encoded runs, then end of bitmap.
     add("RLE8 with runs, absolute run, end of line and end of bitmap",
-        {.width = 3, .height = 2, .bitCount = 8, .compression = 1, .palette = sixPalette,
+        {.width = 3, .height = 2, .bitCount = 8, .compression = 1, .colorsUsed = 6, .palette = sixPalette,
          .pixelData = {0x00, 0x03, 3, 4, 5, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x01, 0x00, 0x01}},
         {colorValue(red), colorValue(green), colorValue(green), colorValue(white), colorValue(black), colorValue(odd)});
     add("RLE8 delta skips pixels, which keep palette entry 0",
-        {.width = 3, .height = 2, .bitCount = 8, .compression = 1, .palette = sixPalette,
+        {.width = 3, .height = 2, .bitCount = 8, .compression = 1, .colorsUsed = 6, .palette = sixPalette,
          .pixelData = {0x00, 0x02, 0x02, 0x01, 0x01, 0x05, 0x00, 0x01}},
         {colorValue(red), colorValue(red), colorValue(odd), colorValue(red), colorValue(red), colorValue(red)});
     add("RLE4 with runs, absolute run and end of bitmap",
@@ -170,6 +181,7 @@ TEST(BmpDecoder, AgreesWithImageMagick) {
     if (!imageMagickInstalled()) GTEST_SKIP() << "ImageMagick is not installed";
     const auto file = std::filesystem::temp_directory_path() / ("quorvane-im-" + std::to_string(::getpid()) + ".bmp");
     for (const auto& c : encodingCases()) {
+        if (!c.imageMagickReadsIt) continue;
         writeFile(file, c.file);
         FILE* pipe = ::popen(("/usr/bin/convert '" + file.string() + "' -depth 8 rgb:- 2>/dev/null").c_str(), "r");
         ASSERT_NE(pipe, nullptr);

@@ -1,0 +1,42 @@
+#pragma once
+// The command line of quorvane-cli, parsed into plain data.
+
+#include "codegen/arraytext.h"
+#include "codegen/reduce.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace quorvane::cli {
+
+struct CodeCommand {
+    codegen::Depth depth = codegen::Depth::Bits8;
+    codegen::Target target = codegen::Target::Pic;
+    std::optional<std::string> name;
+    std::optional<std::string> output;
+    std::optional<std::string> hex;
+    std::optional<std::string> preview;
+    std::string image;
+};
+
+struct ColorCommand {
+    int red = 0, green = 0, blue = 0;
+};
+
+struct HelpCommand {};
+struct VersionCommand {};
+
+struct UsageError {
+    std::string message;
+};
+
+using Command = std::variant<CodeCommand, ColorCommand, HelpCommand, VersionCommand, UsageError>;
+
+Command parseCommandLine(std::span<const std::string_view> args);
+
+std::string_view usageText();
+
+} // namespace quorvane::cli

@@ -1,0 +1,68 @@
+#include "cli/preview.h"
+
+#include <png.h>
+
+namespace quorvane::cli {
+
+std::vector<std::uint8_t> displayedComponents(std::span<const std::int32_t> parts, codegen::Depth depth) {
+    std::vector<std::uint8_t> rgb(parts.size());
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const int largest = codegen::largestPart(depth, static_cast<codegen::Channel>(i % 3));
+        // Every largest part is odd, so part * 255 / largest never lies exactly halfway.
+        rgb[i] = static_cast<std::uint8_t>((2 * parts[i] * 255 + largest) / (2 * largest));
+    }
+    return rgb;
+}
+
+namespace {
+
+struct PngSink {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+};
+
+void appendBytes(png_structp png, png_bytep data, png_size_t length) {
+    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+    sink->bytes.insert(sink->bytes.end(), data, data + length);
+}
+
+void flushNothing(png_structp) {}
+
+void onError(png_structp png, png_const_charp message) {
+    static_cast<PngSink*>(png_get_error_ptr(png))->error = message;
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp) {}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> encodePng(int width, int height, std::span<const std::uint8_t> rgb,
+                                                   std::string& error) {
+    PngSink sink;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, onError, onWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info) {
+        png_destroy_write_struct(&png, nullptr);
+        error = "libpng could not start";
+        return std::nullopt;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        error = sink.error.empty() ? "libpng failed" : sink.error;
+        return std::nullopt;
+    }
+    png_set_write_fn(png, &sink, appendBytes, flushNothing);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const std::size_t stride = 3 * static_cast<std::size_t>(width);
+    for (int y = 0; y < height; ++y) {
+        png_write_row(png, rgb.data() + static_cast<std::size_t>(y) * stride);
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::move(sink.bytes);
+}
+
+} // namespace quorvane::cli
