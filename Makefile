@@ -22,7 +22,7 @@ run: build
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
 	@build/release/bench/quorvane_bench
-	@bench/cli-process.sh build/release/cli/quorvane-cli
+	@build/release/bench/quorvane_process_bench build/release/cli/quorvane-cli
 
 asan:
 	@$(MAKE) --no-print-directory test PRESET=asan

@@ -1,0 +1,60 @@
+// Whole-process timing of `quorvane-cli code --depth 12 --hex out.hex img.bmp` on a 132 x 132 BMP,
+// start-up included: the cost a firmware build pays per image.
+#include "../tests/support/bmpwriter.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s PATH-TO-quorvane-cli [RUNS]\n", argv[0]);
+        return 2;
+    }
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
+    const auto dir = std::filesystem::temp_directory_path() / "quorvane-process-bench";
+    std::filesystem::create_directories(dir);
+    std::vector<std::uint32_t> pixels(132 * 132);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    bmptest::writeFile(dir / "img.bmp", bmptest::bmp24(132, 132, pixels));
+
+    const std::string image = (dir / "img.bmp").string(), hex = (dir / "out.hex").string();
+    std::vector<std::string> args = {argv[1], "code", "--depth", "12", "--hex", hex, image};
+    std::vector<char*> argvChild;
+    for (auto& a : args) argvChild.push_back(a.data());
+    argvChild.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+
+    std::vector<double> millis;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        pid_t pid = 0;
+        if (posix_spawn(&pid, argvChild[0], &actions, nullptr, argvChild.data(), environ) != 0) {
+            std::perror("posix_spawn");
+            return 1;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        millis.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "quorvane-cli failed\n");
+            return 1;
+        }
+    }
+    std::sort(millis.begin(), millis.end());
+    std::printf("quorvane-cli code --depth 12 --hex, 132 x 132 BMP, %d runs: median %.2f ms, min %.2f ms, p90 %.2f ms\n",
+                runs, millis[millis.size() / 2], millis.front(), millis[millis.size() * 9 / 10]);
+    std::filesystem::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,56 @@
+# quorvane_add_image(<target> IMAGE <bmp> [DEPTH 8|12|16] [TARGET pic|arm] [NAME <name>])
+#
+# Generates C array source from a BMP at build time, with quorvane-cli, and adds it to <target>.
+# The source is regenerated whenever the BMP changes. The program used is, in this order: the
+# QUORVANE_CLI variable, a quorvane-cli target of the same build, or quorvane-cli found beside this
+# file's install location or on the PATH.
+include_guard(GLOBAL)
+
+function(quorvane_add_image target)
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "IMAGE;DEPTH;TARGET;NAME" "")
+    if(ARG_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "quorvane_add_image: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+    endif()
+    if(NOT ARG_IMAGE)
+        message(FATAL_ERROR "quorvane_add_image: IMAGE is required")
+    endif()
+    if(NOT ARG_DEPTH)
+        set(ARG_DEPTH 8)
+    endif()
+    if(NOT ARG_DEPTH MATCHES "^(8|12|16)$")
+        message(FATAL_ERROR "quorvane_add_image: DEPTH must be 8, 12 or 16, not ${ARG_DEPTH}")
+    endif()
+    if(NOT ARG_TARGET)
+        set(ARG_TARGET pic)
+    endif()
+    if(NOT ARG_TARGET MATCHES "^(pic|arm)$")
+        message(FATAL_ERROR "quorvane_add_image: TARGET must be pic or arm, not ${ARG_TARGET}")
+    endif()
+
+    if(QUORVANE_CLI)
+        set(cli "${QUORVANE_CLI}")
+    elseif(TARGET quorvane-cli)
+        set(cli "$<TARGET_FILE:quorvane-cli>")
+        set(cli_dependency quorvane-cli)
+    else()
+        find_program(QUORVANE_CLI quorvane-cli HINTS "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../../../bin" REQUIRED)
+        set(cli "${QUORVANE_CLI}")
+    endif()
+
+    get_filename_component(image "${ARG_IMAGE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    get_filename_component(stem "${image}" NAME_WE)
+    set(source "${CMAKE_CURRENT_BINARY_DIR}/quorvane/${target}_${stem}_${ARG_DEPTH}.c")
+    set(name_option)
+    if(DEFINED ARG_NAME)
+        set(name_option --name "${ARG_NAME}")
+    endif()
+
+    add_custom_command(
+        OUTPUT "${source}"
+        COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_CURRENT_BINARY_DIR}/quorvane"
+        COMMAND "${cli}" code --depth ${ARG_DEPTH} --target ${ARG_TARGET} ${name_option} --output "${source}" "${image}"
+        DEPENDS "${image}" ${cli_dependency}
+        COMMENT "Converting ${stem} to a ${ARG_DEPTH}-bit array"
+        VERBATIM)
+    target_sources(${target} PRIVATE "${source}")
+endfunction()

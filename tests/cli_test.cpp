@@ -1,0 +1,193 @@
+#include "capture/capture.h"
+#include "codegen/arraytext.h"
+#include "codegen/reduce.h"
+#include "support/bmpwriter.h"
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using proctest::run;
+using namespace quorvane;
+
+namespace {
+
+const std::string cli = QUORVANE_CLI_PATH;
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("quorvane-cli-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        // The image of the walk-through: 2 x 1, (255, 128, 0) and (0, 0, 255).
+        bmptest::writeFile(dir / "logo.bmp", bmptest::bmp24(2, 1, {0x0080FF, 0xFF0000}));
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    fs::path dir;
+};
+
+std::vector<std::uint8_t> bytesOf(const std::string& file) {
+    const std::string text = proctest::slurp(file);
+    return {text.begin(), text.end()};
+}
+
+// Reads a PNG back with libpng into R, G, B bytes.
+std::vector<std::uint8_t> readPng(const std::string& file, int& width, int& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, file.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    return rgb;
+}
+
+} // namespace
+
+TEST_F(Cli, ArrayTextOfTheWalkThroughImage) {
+    struct Case {
+        std::vector<std::string> options;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{}, "unsigned rom char logo[7] = {\n0,1,240,3,0,0\n};\n"},
+        {{"--depth", "12", "--target", "arm"}, "const unsigned char logo[8] = {\n0,1,248,0,15,0,0\n};\n"},
+        {{"--depth=16", "--name", "my logo"}, "unsigned rom char my_logo[8] = {\n0,1,252,0,0,31,0\n};\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> argv = {cli, "code"};
+        argv.insert(argv.end(), c.options.begin(), c.options.end());
+        argv.push_back(path("logo.bmp"));
+        const auto result = run(argv);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, c.expected);
+    }
+}
+
+// The program and the library must never disagree: same image, same options, same text.
+TEST_F(Cli, OutputIsTheCoresForALargerImage) {
+    std::vector<std::uint32_t> pixels(7 * 5);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 0x3B1F27u) & 0xFFFFFF;
+    bmptest::writeFile(dir / "odd.bmp", bmptest::bmp24(7, 5, pixels));
+    std::vector<std::int32_t> components;
+    for (std::uint32_t p : pixels) components.insert(components.end(), {std::int32_t(p & 0xFF), std::int32_t((p >> 8) & 0xFF), std::int32_t(p >> 16)});
+    for (auto [depth, flag] : {std::pair{codegen::Depth::Bits8, "8"}, {codegen::Depth::Bits12, "12"}, {codegen::Depth::Bits16, "16"}}) {
+        const auto expected =
+            codegen::arrayText("odd", codegen::Target::Arm, "5", "7", codegen::convert(components, depth).packed).joined("\n") + "\n";
+        const auto result = run({cli, "code", "--target", "arm", "--depth", flag, "--output", path("odd.c"), path("odd.bmp")});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(proctest::slurp(path("odd.c")), expected) << flag;
+    }
+}
+
+TEST_F(Cli, HexFileAtEachDepth) {
+    struct Case {
+        const char* depth;
+        std::vector<std::uint8_t> bytes;
+    };
+    const Case cases[] = {{"8", {0x00, 0x01, 0xF0, 0x03}},
+                          {"12", {0x00, 0x01, 0xF8, 0x00, 0x0F}},
+                          {"16", {0x00, 0x01, 0xFC, 0x00, 0x00, 0x1F}}};
+    for (const auto& c : cases) {
+        const auto result = run({cli, "code", "--depth", c.depth, "--hex", path("logo.hex"), path("logo.bmp")});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(bytesOf(path("logo.hex")), c.bytes) << c.depth;
+    }
+}
+
+TEST_F(Cli, PreviewShowsThePartsExpandedBack) {
+    struct Case {
+        const char* depth;
+        std::vector<std::uint8_t> rgb;
+    };
+    // Parts (7, 4, 0) at 8 Bit give 255, round(4 * 255 / 7) = 146, 0; (15, 8, 0) at 12 Bit 255, 136, 0;
+    // (31, 32, 0) at 16 Bit 255, round(32 * 255 / 63) = 130, 0. Blue 255 is always full.
+    const Case cases[] = {{"8", {255, 146, 0, 0, 0, 255}}, {"12", {255, 136, 0, 0, 0, 255}},
+                          {"16", {255, 130, 0, 0, 0, 255}}};
+    for (const auto& c : cases) {
+        const auto result = run({cli, "code", "--depth", c.depth, "--preview", path("p.png"), path("logo.bmp")});
+        ASSERT_EQ(result.status, 0) << result.err;
+        int width = 0, height = 0;
+        EXPECT_EQ(readPng(path("p.png"), width, height), c.rgb) << c.depth;
+        EXPECT_EQ(width, 2);
+        EXPECT_EQ(height, 1);
+    }
+}
+
+TEST_F(Cli, ExitStatusesAndMessages) {
+    std::vector<std::uint32_t> wide(133);
+    bmptest::writeFile(dir / "wide.bmp", bmptest::bmp24(133, 1, wide));
+    bmptest::writeFile(dir / "bad.bmp", {'B', 'M', 1, 2, 3});
+    std::ofstream(dir / "file") << "not a folder";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* message; // on standard error, or standard output for status 0
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "Usage:"},
+        {{"--version"}, 0, "quorvane-cli "},
+        {{}, 2, "no command"},
+        {{"paint"}, 2, "unknown command"},
+        {{"code"}, 2, "no IMAGE"},
+        {{"code", "--bogus", path("logo.bmp")}, 2, "unknown option --bogus"},
+        {{"code", "--depth", "7", path("logo.bmp")}, 2, "--depth must be 8, 12 or 16"},
+        {{"code", "--target", "avr", path("logo.bmp")}, 2, "--target must be pic or arm"},
+        {{"code", "--depth"}, 2, "needs a value"},
+        {{"code", path("logo.bmp"), path("logo.bmp")}, 2, "more than one IMAGE"},
+        {{"code", path("missing.bmp")}, 1, "does not exist"},
+        {{"code", path("bad.bmp")}, 1, "truncated"},
+        {{"code", path("wide.bmp")}, 1, "Image dimensions too large."},
+        {{"code", "--output", path("file/out.c"), path("logo.bmp")}, 1, "Cannot write"},
+        {{"code", "--hex", path("nowhere/x.hex"), path("logo.bmp")}, 1, "nowhere/x.hex"},
+        {{"color", "255", "0", "0"}, 0, "full 255 0 0\n8 7 0 0 0xE0\n12 15 0 0 0xF000\n16 31 0 0 0xF800\nvalue 0x0000FF\n"},
+        {{"color", "18", "52", "86"}, 0, "12 1 3 5 0x1350\n16 2 12 10 0x118A\nvalue 0x563412\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> argv = {cli};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const auto result = run(argv);
+        const std::string joined = c.args.empty() ? "(none)" : c.args[0] + (c.args.size() > 1 ? " " + c.args.back() : "");
+        EXPECT_EQ(result.status, c.status) << joined << "\n" << result.err;
+        const std::string& shown = c.status == 0 ? result.out : result.err;
+        EXPECT_NE(shown.find(c.message), std::string::npos) << joined << ": " << shown;
+    }
+}
+
+TEST_F(Cli, ColorRefusesAnythingButThreeWholeComponents) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"256", "0", "0"}, {"-1", "0", "0"}, {"1.5", "0", "0"}, {"abc", "0", "0"}, {"12abc", "0", "0"},
+        {"", "0", "0"},    {"1e2", "0", "0"}, {" 86", "0", "0"}, {"0", "0"},         {"0", "0", "0", "0"}};
+    for (const auto& args : bad) {
+        std::vector<std::string> argv = {cli, "color"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const auto result = run(argv);
+        EXPECT_EQ(result.status, 2) << '"' << args[0] << '"';
+        EXPECT_EQ(result.out, "");
+        EXPECT_FALSE(result.err.empty());
+    }
+}
+
+TEST_F(Cli, AFailureLeavesExistingOutputsAsTheyWere) {
+    std::vector<std::uint32_t> tall(200);
+    bmptest::writeFile(dir / "tall.bmp", bmptest::bmp24(1, 200, tall));
+    std::ofstream(dir / "keep.c") << "previous";
+    std::ofstream(dir / "keep.hex") << "previous";
+    const auto result = run({cli, "code", "--output", path("keep.c"), "--hex", path("keep.hex"), path("tall.bmp")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(proctest::slurp(path("keep.c")), "previous");
+    EXPECT_EQ(proctest::slurp(path("keep.hex")), "previous");
+    // An output that cannot be written leaves no file and no temporary behind.
+    fs::create_directories(dir / "sub");
+    const auto blocked = run({cli, "code", "--output", path("sub/a.c"), "--hex", path("sub"), path("logo.bmp")});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "sub"), {}), 1) << "only a.c, written whole before the failure";
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Runs a program and collects its exit status and output, for the tests that drive built binaries.
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace proctest {
+
+struct Result {
+    int status = -1; // exit status, or -1 when the program did not exit normally
+    std::string out, err;
+};
+
+inline std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline Result run(const std::vector<std::string>& argv, const std::string& outPath = "") {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto tag = std::to_string(::getpid());
+    const std::string out = outPath.empty() ? (dir / ("proc-out-" + tag)).string() : outPath;
+    const std::string err = (dir / ("proc-err-" + tag)).string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(o, 1);
+        ::dup2(e, 2);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    int wstatus = 0;
+    ::waitpid(pid, &wstatus, 0);
+    Result r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.out = slurp(out);
+    r.err = slurp(err);
+    if (outPath.empty()) std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return r;
+}
+
+} // namespace proctest
