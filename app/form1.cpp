@@ -1,0 +1,131 @@
+#include "app/form1.h"
+
+#include "capture/capture.h"
+#include "codegen/arraytext.h"
+#include "codegen/atomicfile.h"
+#include "codegen/imagename.h"
+#include "codegen/numbers.h"
+#include "codegen/rawfile.h"
+
+#include <exception>
+#include <filesystem>
+
+namespace quorvane::app {
+
+using codegen::decimalText;
+
+void Form1::Form_Load() {
+    view_.setOpenDialog("Open BMP 132x132 max", "BMP", "*.bmp");
+    state_.imageLoaded = 0;
+}
+
+void Form1::ClearData() {
+    state_.componentCount = 0;
+    state_.outputCount = 0;
+    state_.componentStore.fill(0);
+}
+
+// No failure may end the program or leave a half-done action: each handler computes before it changes
+// anything, and whatever still goes wrong is reported in a message box.
+template <typename Handler> void Form1::guarded(Handler handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        view_.showMessage(std::string("The action failed: ") + e.what(), MessageIcon::Error);
+    }
+}
+
+void Form1::Command1_Click() { guarded([this] { openPicture(); }); }
+void Form1::Command2_Click() { guarded([this] { makeCode(); }); }
+void Form1::Command3_Click() { guarded([this] { makeHeaderFile(); }); }
+void Form1::Command4_Click() { guarded([this] { view_.openColorConverter(); }); }
+
+void Form1::Picture1_MouseMove(int, int, int x, int y) {
+    view_.setCaption("Quorvane Tessaline. (MOUSE) X: " + decimalText(x) + " Y: " + decimalText(y));
+}
+
+void Form1::List1_Click() { view_.setCaption(decimalText(view_.selectedListIndex(ListBox::List1))); }
+
+void Form1::openPicture() {
+    const auto chosen = view_.chooseOpenFile();
+    // A cancel, or a name too short to be a file, leaves everything as it was: imagePath keeps naming
+    // the picture whose pixels are captured.
+    if (!chosen || chosen->size() < 2) return;
+
+    auto loaded = capture::loadPicture(*chosen);
+    if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
+        view_.showMessage(error->message, MessageIcon::Error);
+        return;
+    }
+    const auto& picture = std::get<capture::Picture>(loaded);
+    view_.showPicture(picture);
+
+    state_.imagePath = *chosen;
+    state_.heightText = decimalText(picture.height);
+    state_.widthText = decimalText(picture.width);
+    ClearData();
+    view_.clearList(ListBox::List1);
+    view_.clearList(ListBox::List2);
+    for (TextBox box : {TextBox::Text1, TextBox::Text2, TextBox::Text3, TextBox::Text4}) view_.setText(box, "");
+    state_.imageLoaded = 1;
+    view_.setText(TextBox::Text1, state_.heightText + "x" + state_.widthText + " - " + state_.imagePath);
+
+    state_.componentCount = capture::captureComponents(picture, state_.componentStore);
+    state_.pixelColor = static_cast<std::int32_t>(picture.pixels.back());
+    state_.pixelRed = static_cast<std::uint8_t>(state_.pixelColor & 0xFF);
+    state_.pixelGreen = static_cast<std::uint8_t>((state_.pixelColor >> 8) & 0xFF);
+    state_.pixelBlue = static_cast<std::uint8_t>((state_.pixelColor >> 16) & 0xFF);
+    view_.setText(TextBox::Text3, decimalText(state_.componentCount));
+}
+
+codegen::Depth Form1::selectedDepth() const {
+    if (view_.isSelected(OptionButton::Option1)) return codegen::Depth::Bits8;
+    if (view_.isSelected(OptionButton::Option2)) return codegen::Depth::Bits12;
+    return codegen::Depth::Bits16;
+}
+
+void Form1::makeCode() {
+    if (state_.imageLoaded == 0) return;
+
+    const codegen::Depth depth = selectedDepth();
+    const auto target = view_.isSelected(OptionButton::Option4) ? codegen::Target::Pic : codegen::Target::Arm;
+    const std::string imageName = codegen::imageNameFromPath(state_.imagePath);
+    const std::span<const std::int32_t> components(state_.componentStore.data(),
+                                                   static_cast<std::size_t>(state_.componentCount));
+    const codegen::Conversion conversion = codegen::convert(components, depth);
+    const codegen::ArrayText text =
+        codegen::arrayText(imageName, target, state_.heightText, state_.widthText, conversion.packed);
+
+    view_.clearList(ListBox::List2);
+    view_.clearList(ListBox::List3);
+    view_.setText(TextBox::Text2, "");
+    view_.setText(TextBox::Text4, codegen::text4(conversion));
+    view_.addListItems(ListBox::List2, codegen::list2Items(conversion));
+    view_.addListItems(ListBox::List3, codegen::list3Items(conversion));
+
+    codegen::fillFileValues(state_.fileValues, state_.heightText, state_.widthText, conversion.packed);
+    state_.outputCount = static_cast<std::int32_t>(conversion.packed.size());
+    state_.outputText = text.valueLine;
+    state_.fileByteCount = codegen::rawDataByteCount(depth, components.size() / 3);
+
+    view_.setText(TextBox::Text2, text.joined("\r\n"));
+    view_.setClipboardText(state_.outputText);
+    view_.setText(TextBox::Text5, codegen::text5(conversion));
+}
+
+void Form1::makeHeaderFile() {
+    // Nothing to write until "Make Code" has run on the captured picture: an empty file announced as a
+    // success would replace a good one.
+    if (state_.imageLoaded == 0 || state_.outputCount == 0) return;
+
+    const std::string fileName = codegen::rawFileName(codegen::imageNameFromPath(state_.imagePath));
+    const auto path = std::filesystem::path(view_.programFolder()) / fileName;
+    const auto bytes = codegen::rawFileBytes(state_.fileValues, state_.fileByteCount);
+    if (const auto error = codegen::writeFileAtomically(path, bytes)) {
+        view_.showMessage(*error, MessageIcon::Error);
+        return;
+    }
+    view_.showMessage(fileName + "\r\nCreated Successfully!", MessageIcon::None);
+}
+
+} // namespace quorvane::app

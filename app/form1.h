@@ -1,0 +1,67 @@
+#pragma once
+// The main window's state and handlers. The road of one image:
+//
+//   "Open BMP"          Command1_Click: open-file dialog -> decode the BMP (capture/) -> refuse > 132 x 132
+//                       -> show it -> capture R, G, B of every pixel into componentStore
+//   "Make Code"         Command2_Click: reduce every component to the chosen depth -> pack into bytes
+//                       (codegen/) -> array text in Text2, value line on the clipboard -> fileValues
+//   "Make Header File"  Command3_Click: fileValues -> <image>.hex in the program's folder, all or nothing
+//
+// Each handler talks to the window only through MainView, so all of this runs without a toolkit.
+
+#include "app/mainview.h"
+#include "codegen/reduce.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace quorvane::app {
+
+struct MainState {
+    std::string imagePath;      // the picture captured last, as the dialog reported it
+    std::int16_t imageLoaded = 0;
+    std::string widthText;
+    std::string heightText;
+    std::string outputText;     // the value line of the last "Make Code", also on the clipboard
+    std::array<std::int32_t, 60001> componentStore{};
+    std::int32_t componentCount = 0;
+    std::array<std::int16_t, 60001> fileValues{};
+    std::int32_t outputCount = 0;
+    std::int32_t pixelColor = 0;
+    std::uint8_t pixelRed = 0, pixelGreen = 0, pixelBlue = 0;
+    // Bytes of the raw file that the last "Make Code" prepared. The packed count alone cannot tell it:
+    // a 1-pixel image packs to 2 values at every depth, but has 1, 2 or 2 data bytes.
+    std::size_t fileByteCount = 0;
+};
+
+class Form1 {
+public:
+    explicit Form1(MainView& view) : view_(view) {}
+
+    void Form_Load();
+    void ClearData();
+
+    void Command1_Click(); // "Open BMP"
+    void Command2_Click(); // "Make Code"
+    void Command3_Click(); // "Make Header File"
+    void Command4_Click(); // "Color Converter"
+    void Picture1_MouseMove(int button, int shift, int x, int y);
+    void List1_Click();
+
+    const MainState& state() const { return state_; }
+
+    static constexpr const char* kStartCaption = "Quorvane Tessaline.";
+
+private:
+    void openPicture();
+    void makeCode();
+    void makeHeaderFile();
+    codegen::Depth selectedDepth() const;
+    template <typename Handler> void guarded(Handler handler);
+
+    MainView& view_;
+    MainState state_;
+};
+
+} // namespace quorvane::app

@@ -1,0 +1,40 @@
+#pragma once
+// What the main window's handlers need from the toolkit, and nothing more. ui/ implements it with Qt
+// widgets; the tests implement it in memory.
+
+#include "capture/bmp.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvane::app {
+
+enum class TextBox { Text1, Text2, Text3, Text4, Text5 };
+enum class ListBox { List1, List2, List3 };
+enum class OptionButton { Option1, Option2, Option3, Option4, Option5 };
+enum class MessageIcon { None, Error };
+
+class MainView {
+public:
+    virtual ~MainView() = default;
+
+    virtual void setCaption(const std::string& caption) = 0;
+    virtual void setText(TextBox box, const std::string& text) = 0;
+    virtual void clearList(ListBox list) = 0;
+    virtual void addListItems(ListBox list, const std::vector<std::string>& items) = 0;
+    virtual int selectedListIndex(ListBox list) const = 0; // -1 when nothing is selected
+    virtual bool isSelected(OptionButton option) const = 0;
+
+    virtual void setOpenDialog(const std::string& title, const std::string& filterName,
+                               const std::string& pattern) = 0;
+    virtual std::optional<std::string> chooseOpenFile() = 0; // nullopt when cancelled
+    virtual void showPicture(const capture::Picture& picture) = 0;
+
+    virtual void showMessage(const std::string& text, MessageIcon icon) = 0; // modal, titled "Quorvane"
+    virtual void setClipboardText(const std::string& text) = 0;
+    virtual std::string programFolder() const = 0;
+    virtual void openColorConverter() = 0; // modal, owned by the main window
+};
+
+} // namespace quorvane::app

@@ -1,0 +1,286 @@
+#include "app/form1.h"
+#include "support/bmpwriter.h"
+#include "support/fakemainview.h"
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+using namespace quorvane::app;
+namespace fs = std::filesystem;
+
+namespace {
+
+class MainWindowLogic : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("quorvane-form1-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "program");
+        view.folder = (dir / "program").string();
+        form = std::make_unique<Form1>(view);
+        form->Form_Load();
+        // The walk-through image: 2 x 1, (255, 128, 0) and (0, 0, 255).
+        logo = image("logo.bmp", 2, 1, {0x0080FF, 0xFF0000});
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string image(const std::string& name, int w, int h, std::vector<std::uint32_t> pixels = {}) {
+        if (pixels.empty()) pixels.assign(static_cast<std::size_t>(w * h), 0x336699);
+        bmptest::writeFile(dir / name, bmptest::bmp24(w, h, pixels));
+        return (dir / name).string();
+    }
+    void open(const std::string& path) {
+        view.nextFile = path;
+        form->Command1_Click();
+    }
+    std::vector<std::uint8_t> hexFile(const std::string& name) {
+        const std::string text = proctest::slurp(dir / "program" / name);
+        return {text.begin(), text.end()};
+    }
+    const MainState& state() const { return form->state(); }
+
+    fs::path dir;
+    FakeMainView view;
+    std::unique_ptr<Form1> form;
+    std::string logo;
+};
+
+} // namespace
+
+TEST_F(MainWindowLogic, StartUp) {
+    EXPECT_EQ(view.dialogTitle, "Open BMP 132x132 max");
+    EXPECT_EQ(view.dialogFilter, "BMP|*.bmp");
+    EXPECT_EQ(state().imageLoaded, 0);
+    EXPECT_TRUE(view.texts.empty());
+}
+
+TEST_F(MainWindowLogic, RoadOfOneImageAtEachDepthAndTarget) {
+    struct Case {
+        const char* name;
+        OptionButton depth;
+        bool pic;
+        const char* text2;
+        const char* clipboard;
+        const char* text4;
+        const char* text5;
+        std::vector<std::string> list2, list3;
+        std::vector<std::uint8_t> file;
+    };
+    const Case cases[] = {
+        {"8 Bit PIC", OptionButton::Option1, true, "unsigned rom char logo[7] = {\r\n0,1,240,3,0,0\r\n};",
+         "0,1,240,3,0,0", "6", "3", {}, {"240", "3", "0"}, {0x00, 0x01, 0xF0, 0x03}},
+        {"12 Bit ARM", OptionButton::Option2, false, "const unsigned char logo[8] = {\r\n0,1,248,0,15,0,0\r\n};",
+         "0,1,248,0,15,0,0", "6", "4", {}, {}, {0x00, 0x01, 0xF8, 0x00, 0x0F}},
+        {"16 Bit PIC", OptionButton::Option3, true, "unsigned rom char logo[8] = {\r\n0,1,252,0,0,31,0\r\n};",
+         "0,1,252,0,0,31,0", "6", "4", {"31", "32", "0", "0", "0", "31"}, {"252", "0", "0", "31"},
+         {0x00, 0x01, 0xFC, 0x00, 0x00, 0x1F}},
+    };
+    for (const auto& c : cases) {
+        open(logo);
+        EXPECT_EQ(view.text(TextBox::Text1), "1x2 - " + logo) << c.name;
+        EXPECT_EQ(view.text(TextBox::Text3), "6");
+        view.depthOption = c.depth;
+        view.pic = c.pic;
+        form->Command2_Click();
+        EXPECT_EQ(view.text(TextBox::Text2), c.text2) << c.name;
+        EXPECT_EQ(view.clipboard, c.clipboard) << c.name;
+        EXPECT_EQ(state().outputText, c.clipboard) << c.name;
+        EXPECT_EQ(view.text(TextBox::Text4), c.text4) << c.name;
+        EXPECT_EQ(view.text(TextBox::Text5), c.text5) << c.name;
+        EXPECT_EQ(view.list(ListBox::List2), c.list2) << c.name;
+        EXPECT_EQ(view.list(ListBox::List3), c.list3) << c.name;
+        form->Command3_Click();
+        ASSERT_EQ(view.messages.size(), 1u) << c.name;
+        EXPECT_EQ(view.messages[0].text, "logo.hex\r\nCreated Successfully!");
+        EXPECT_EQ(view.messages[0].icon, MessageIcon::None);
+        EXPECT_EQ(hexFile("logo.hex"), c.file) << c.name;
+        view.messages.clear();
+    }
+}
+
+TEST_F(MainWindowLogic, NothingHappensBeforeAPictureIsCaptured) {
+    form->Command2_Click();
+    form->Command3_Click();
+    EXPECT_TRUE(view.texts.empty());
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(view.clipboard, "");
+    EXPECT_TRUE(fs::is_empty(dir / "program"));
+}
+
+TEST_F(MainWindowLogic, HeaderFileBeforeMakeCodeWritesAndSaysNothing) {
+    std::ofstream(dir / "program" / "logo.hex") << "good file";
+    open(logo);
+    form->Command3_Click();
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(proctest::slurp(dir / "program" / "logo.hex"), "good file");
+}
+
+TEST_F(MainWindowLogic, CaptureFactsAndStore) {
+    // 100 wide, 50 high: Text1 puts the height first; the second row starts at entry 300.
+    std::vector<std::uint32_t> pixels(5000, 0);
+    pixels[0] = 0x0000FF;
+    pixels[100] = 0xFF0000;
+    const auto path = image("wide.bmp", 100, 50, pixels);
+    open(path);
+    EXPECT_EQ(state().widthText, "100");
+    EXPECT_EQ(state().heightText, "50");
+    EXPECT_EQ(view.text(TextBox::Text1), "50x100 - " + path);
+    EXPECT_EQ(state().componentCount, 15000);
+    EXPECT_EQ(view.text(TextBox::Text3), "15000");
+    EXPECT_EQ(state().componentStore[0], 255);
+    EXPECT_EQ(state().componentStore[1], 0);
+    EXPECT_EQ(state().componentStore[300], 0);
+    EXPECT_EQ(state().componentStore[302], 255);
+    ASSERT_TRUE(view.shownPicture);
+    EXPECT_EQ(view.shownPicture->width, 100);
+
+    // A smaller picture afterwards leaves no trace of the larger one in the store.
+    open(logo);
+    EXPECT_EQ(state().componentCount, 6);
+    for (std::size_t i = 6; i < 15003; ++i) ASSERT_EQ(state().componentStore[i], 0) << i;
+}
+
+TEST_F(MainWindowLogic, LargestPictureAndTheSizeLimit) {
+    open(image("max.bmp", 132, 132));
+    EXPECT_EQ(state().componentCount, 52272);
+    EXPECT_EQ(view.text(TextBox::Text3), "52272");
+    view.depthOption = OptionButton::Option2;
+    form->Command2_Click();
+    EXPECT_EQ(view.text(TextBox::Text5), "26137");
+    EXPECT_EQ(state().outputCount, 26137);
+    form->Command3_Click();
+    EXPECT_EQ(hexFile("max.hex").size(), 2u + 26136u);
+}
+
+// A refused picture changes nothing: the earlier picture stays shown, named and converted.
+TEST_F(MainWindowLogic, RefusedPictureKeepsTheEarlierOne) {
+    open(logo);
+    form->Command2_Click();
+    const std::string text2 = view.text(TextBox::Text2);
+    for (auto [w, h] : {std::pair{133, 1}, {1, 133}, {200, 200}}) {
+        open(image("big.bmp", w, h));
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].text, "Image dimensions too large.");
+        EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
+        view.messages.clear();
+        EXPECT_EQ(state().imagePath, logo);
+        EXPECT_EQ(view.shownPicture->width, 2);
+        EXPECT_EQ(view.text(TextBox::Text1), "1x2 - " + logo);
+        EXPECT_EQ(view.text(TextBox::Text2), text2);
+    }
+    form->Command2_Click();
+    EXPECT_EQ(view.text(TextBox::Text2), text2) << "still the earlier picture, under its own name";
+    form->Command3_Click();
+    EXPECT_TRUE(fs::exists(dir / "program" / "logo.hex"));
+    EXPECT_FALSE(fs::exists(dir / "program" / "big.hex"));
+}
+
+TEST_F(MainWindowLogic, CancelledOrTooShortChoicesChangeNothing) {
+    open(logo);
+    for (std::optional<std::string> choice : {std::optional<std::string>{}, std::optional<std::string>{""},
+                                              std::optional<std::string>{"x"}}) {
+        view.nextFile = choice;
+        form->Command1_Click();
+        EXPECT_EQ(state().imagePath, logo);
+        EXPECT_EQ(state().componentCount, 6);
+    }
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(MainWindowLogic, UndecodableFilesAreReportedAndChangeNothing) {
+    open(logo);
+    form->Command2_Click();
+    fs::create_directories(dir / "folder.bmp");
+    std::ofstream(dir / "fake.bmp") << "\x89PNG\r\n\x1a\n not a bitmap";
+    std::ofstream(dir / "garbage.bmp") << "BM this is garbage after the signature";
+    for (const fs::path& path : {dir / "missing.bmp", dir / "folder.bmp", dir / "fake.bmp", dir / "garbage.bmp"}) {
+        open(path.string());
+        ASSERT_EQ(view.messages.size(), 1u) << path;
+        EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
+        EXPECT_NE(view.messages[0].text.find(path.string()), std::string::npos) << view.messages[0].text;
+        view.messages.clear();
+        EXPECT_EQ(state().imagePath, logo);
+        EXPECT_EQ(state().outputCount, 3) << "the last Make Code still stands";
+        EXPECT_EQ(view.text(TextBox::Text1), "1x2 - " + logo);
+    }
+}
+
+TEST_F(MainWindowLogic, AFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
+    open(logo);
+    form->Command2_Click();
+    std::ofstream(dir / "program" / "logo.hex") << "keep me";
+    fs::permissions(dir / "program" / "logo.hex", fs::perms::owner_read);
+    form->Command3_Click();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
+    EXPECT_NE(view.messages[0].text.find((dir / "program" / "logo.hex").string()), std::string::npos);
+    EXPECT_EQ(proctest::slurp(dir / "program" / "logo.hex"), "keep me");
+
+    view.messages.clear();
+    view.folder = (dir / "no-such-folder").string();
+    form->Command3_Click();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
+    fs::permissions(dir / "program" / "logo.hex", fs::perms::owner_all);
+}
+
+TEST_F(MainWindowLogic, MakeCodeTwiceAndAfterADepthChange) {
+    open(logo);
+    form->Command2_Click();
+    const auto first = view.texts;
+    form->Command2_Click();
+    EXPECT_EQ(view.texts, first);
+    EXPECT_EQ(view.list(ListBox::List3).size(), 3u);
+    view.depthOption = OptionButton::Option2;
+    form->Command2_Click();
+    EXPECT_TRUE(view.list(ListBox::List3).empty());
+    // The file follows the last Make Code, not the option selected now.
+    view.depthOption = OptionButton::Option1;
+    form->Command3_Click();
+    EXPECT_EQ(hexFile("logo.hex"), (std::vector<std::uint8_t>{0x00, 0x01, 0xF8, 0x00, 0x0F}));
+}
+
+TEST_F(MainWindowLogic, OneWhitePixelAtEightBitEndsTheFileWithItsCode) {
+    open(image("w.bmp", 1, 1, {0xFFFFFF}));
+    form->Command2_Click();
+    form->Command3_Click();
+    EXPECT_EQ(hexFile("w.hex"), (std::vector<std::uint8_t>{0x00, 0x00, 0xFF}));
+}
+
+TEST_F(MainWindowLogic, ANewCaptureResetsTheOutputsButNotTheFileImage) {
+    open(logo);
+    form->Command2_Click();
+    open(image("w.bmp", 1, 1, {0xFFFFFF}));
+    EXPECT_EQ(state().outputCount, 0);
+    EXPECT_EQ(view.text(TextBox::Text2), "");
+    EXPECT_EQ(view.text(TextBox::Text4), "");
+    EXPECT_EQ(view.text(TextBox::Text5), "3") << "Text5 is not touched by Open BMP";
+    EXPECT_EQ(state().fileValues[2], 240) << "fileValues stay until the next Make Code";
+}
+
+TEST_F(MainWindowLogic, ClearDataEmptiesTheStoreOnly) {
+    open(image("ten.bmp", 10, 10, std::vector<std::uint32_t>(100, 0x010203)));
+    form->Command2_Click();
+    form->ClearData();
+    EXPECT_EQ(state().componentCount, 0);
+    EXPECT_EQ(state().outputCount, 0);
+    for (std::size_t i = 0; i < 300; ++i) ASSERT_EQ(state().componentStore[i], 0);
+    EXPECT_EQ(state().fileValues[0], 9);
+    EXPECT_EQ(view.text(TextBox::Text3), "300");
+    EXPECT_EQ(state().imageLoaded, 1);
+}
+
+TEST_F(MainWindowLogic, CaptionFollowsTheMouseAndTheListSelection) {
+    form->Picture1_MouseMove(1, 0, 5, 7);
+    EXPECT_EQ(view.caption, "Quorvane Tessaline. (MOUSE) X: 5 Y: 7");
+    form->Picture1_MouseMove(0, 0, 0, 0);
+    EXPECT_EQ(view.caption, "Quorvane Tessaline. (MOUSE) X: 0 Y: 0");
+    view.selectedIndex = 0;
+    form->List1_Click();
+    EXPECT_EQ(view.caption, "0");
+    form->Command4_Click();
+    EXPECT_EQ(view.converterOpenings, 1);
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The main window held in memory: what Form1's handlers see in the tests.
+
+#include "app/mainview.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct FakeMainView : quorvane::app::MainView {
+    using TextBox = quorvane::app::TextBox;
+    using ListBox = quorvane::app::ListBox;
+    using OptionButton = quorvane::app::OptionButton;
+    using MessageIcon = quorvane::app::MessageIcon;
+
+    struct Message {
+        std::string text;
+        MessageIcon icon;
+    };
+
+    void setCaption(const std::string& c) override { caption = c; }
+    void setText(TextBox box, const std::string& text) override { texts[box] = text; }
+    void clearList(ListBox list) override { lists[list].clear(); }
+    void addListItems(ListBox list, const std::vector<std::string>& items) override {
+        lists[list].insert(lists[list].end(), items.begin(), items.end());
+    }
+    int selectedListIndex(ListBox) const override { return selectedIndex; }
+    bool isSelected(OptionButton option) const override {
+        if (option == OptionButton::Option4) return pic;
+        if (option == OptionButton::Option5) return !pic;
+        return option == depthOption;
+    }
+    void setOpenDialog(const std::string& t, const std::string& name, const std::string& pattern) override {
+        dialogTitle = t;
+        dialogFilter = name + "|" + pattern;
+    }
+    std::optional<std::string> chooseOpenFile() override {
+        ++dialogsShown;
+        return nextFile;
+    }
+    void showPicture(const quorvane::capture::Picture& picture) override { shownPicture = picture; }
+    void showMessage(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
+    void setClipboardText(const std::string& text) override { clipboard = text; }
+    std::string programFolder() const override { return folder; }
+    void openColorConverter() override { ++converterOpenings; }
+
+    std::string text(TextBox box) const {
+        const auto it = texts.find(box);
+        return it == texts.end() ? "" : it->second;
+    }
+    std::vector<std::string> list(ListBox l) const {
+        const auto it = lists.find(l);
+        return it == lists.end() ? std::vector<std::string>{} : it->second;
+    }
+
+    std::string caption = "Quorvane Tessaline.";
+    std::map<TextBox, std::string> texts;
+    std::map<ListBox, std::vector<std::string>> lists;
+    int selectedIndex = -1;
+    OptionButton depthOption = OptionButton::Option1;
+    bool pic = true;
+    std::string dialogTitle, dialogFilter;
+    std::optional<std::string> nextFile;
+    int dialogsShown = 0;
+    std::optional<quorvane::capture::Picture> shownPicture;
+    std::vector<Message> messages;
+    std::string clipboard;
+    std::string folder;
+    int converterOpenings = 0;
+};

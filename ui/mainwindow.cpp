@@ -1,0 +1,279 @@
+#include "ui/mainwindow.h"
+
+#include "ui/colorconverterwindow.h"
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace quorvane::ui {
+
+namespace {
+
+constexpr QColor kFormBackground{0xE0, 0xE0, 0xE0};
+
+QString withLineFeeds(const std::string& text) {
+    QString shown = toQt(text);
+    shown.replace("\r\n", "\n");
+    return shown;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      form_(*this) {
+    setObjectName("Form1");
+    setWindowTitle(app::Form1::kStartCaption);
+    setFixedSize(672, 383);
+    setBackground(this, kFormBackground);
+    buildControls();
+    setTabOrder();
+
+    fileChooser = [this](const QString& title, const QString& filter) -> std::optional<QString> {
+        const QString chosen = QFileDialog::getOpenFileName(this, title, QString(), filter);
+        if (chosen.isEmpty()) return std::nullopt;
+        return chosen;
+    };
+    messageSink = [this](const QString& text, QMessageBox::Icon icon) {
+        QMessageBox box(icon, "Quorvane", text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    folderLocator = [] { return QCoreApplication::applicationDirPath(); };
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    form_.Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls() {
+    const QFont textFont = designFont("Franklin Gothic Medium", QFont::SansSerif);
+    const QFont buttonFont = designFont("Comic Sans MS", QFont::SansSerif);
+    const QColor windowColour = QApplication::palette().color(QPalette::Base);
+
+    picture2_ = new QWidget(this);
+    picture2_->setObjectName("Picture2");
+    picture2_->setGeometry(9, 12, 135, 135);
+    setBackground(picture2_, windowColour);
+    picture1_ = new PictureBox(picture2_);
+    picture1_->setObjectName("Picture1");
+    picture1_->setGeometry(0, 0, 132, 132);
+    picture1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture1_->setMouseTracking(true);
+    setBackground(picture1_, windowColour);
+    picture1_->onMouseMove = [this](int x, int y) { form_.Picture1_MouseMove(0, 0, x, y); };
+    for (QWidget* box : {picture2_, static_cast<QWidget*>(picture1_)}) box->setFocusPolicy(Qt::TabFocus);
+
+    text1_ = new QLineEdit(this);
+    text1_->setObjectName("Text1");
+    text1_->setGeometry(152, 12, 513, 23);
+    text1_->setFont(textFont);
+
+    // A plain-text box that wraps anywhere: a 26,000-value line without blanks lays out in milliseconds,
+    // where word wrapping would search the whole line for a break and stall the window for a second.
+    text2_ = new QPlainTextEdit(this);
+    text2_->setObjectName("Text2");
+    text2_->setGeometry(152, 40, 513, 337);
+    text2_->setFont(textFont);
+    text2_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    text2_->setWordWrapMode(QTextOption::WrapAnywhere);
+
+    struct ButtonSpec {
+        QPushButton*& button;
+        const char* name;
+        const char* caption;
+        int top;
+        void (app::Form1::*handler)();
+    };
+    const ButtonSpec buttons[] = {
+        {command1_, "Command1", "Open BMP", 152, &app::Form1::Command1_Click},
+        {command2_, "Command2", "Make Code", 184, &app::Form1::Command2_Click},
+        {command3_, "Command3", "Make Header File", 216, &app::Form1::Command3_Click},
+        {command4_, "Command4", "Color Converter", 352, &app::Form1::Command4_Click},
+    };
+    for (const auto& spec : buttons) {
+        spec.button = new QPushButton(spec.caption, this);
+        spec.button->setObjectName(spec.name);
+        spec.button->setGeometry(16, spec.top, 113, 25);
+        spec.button->setFont(buttonFont);
+        setBackground(spec.button, Qt::white);
+        const auto handler = spec.handler;
+        connect(spec.button, &QPushButton::clicked, this, [this, handler] { (form_.*handler)(); });
+    }
+
+    // "16 Bit" sits on a second row of its frame; the frame is 9 pixels taller (and 4 higher) than a
+    // 41-pixel frame so that the option shows whole, between "MCU" above and "Color Converter" below.
+    // "12 Bit" reaches to the frame's edge so that its caption is not clipped where a wider font
+    // stands in for Comic Sans MS.
+    frame1_ = new QGroupBox("MCU", this);
+    frame1_->setObjectName("Frame1");
+    frame1_->setGeometry(20, 256, 113, 41);
+    frame2_ = new QGroupBox("COLOR DEPTH", this);
+    frame2_->setObjectName("Frame2");
+    frame2_->setGeometry(20, 300, 113, 50);
+    for (QGroupBox* frame : {frame1_, frame2_}) {
+        frame->setFont(buttonFont);
+        setBackground(frame, kFormBackground);
+    }
+    struct OptionSpec {
+        QRadioButton*& option;
+        QGroupBox* frame;
+        const char* name;
+        const char* caption;
+        QRect geometry;
+    };
+    const OptionSpec options[] = {
+        {option4_, frame1_, "Option4", "PIC", {8, 16, 73, 17}},  {option5_, frame1_, "Option5", "ARM", {56, 16, 49, 17}},
+        {option1_, frame2_, "Option1", "8 Bit", {8, 16, 49, 17}}, {option2_, frame2_, "Option2", "12 Bit", {56, 16, 57, 17}},
+        {option3_, frame2_, "Option3", "16 Bit", {8, 32, 57, 17}},
+    };
+    for (const auto& spec : options) {
+        spec.option = new QRadioButton(spec.caption, spec.frame);
+        spec.option->setObjectName(spec.name);
+        spec.option->setGeometry(spec.geometry);
+        spec.option->setFont(buttonFont);
+    }
+    option4_->raise(); // "PIC" is 73 wide and reaches under "ARM"; keep "ARM" clickable on top
+    option5_->raise();
+    option1_->setChecked(true);
+    option4_->setChecked(true);
+
+    // Working lists and boxes below the visible area: live controls that the handlers fill.
+    struct HiddenSpec {
+        const char* name;
+        QRect geometry;
+    };
+    const HiddenSpec lists[] = {{"List1", {168, 392, 129, 93}}, {"List2", {304, 392, 129, 93}}, {"List3", {440, 392, 129, 93}}};
+    QListWidget** listSlots[] = {&list1_, &list2_, &list3_};
+    for (std::size_t i = 0; i < 3; ++i) {
+        *listSlots[i] = new QListWidget(this);
+        (*listSlots[i])->setObjectName(lists[i].name);
+        (*listSlots[i])->setGeometry(lists[i].geometry);
+        (*listSlots[i])->setUniformItemSizes(true);
+    }
+    connect(list1_, &QListWidget::currentRowChanged, this, [this] { form_.List1_Click(); });
+    const HiddenSpec boxes[] = {{"Text3", {168, 488, 129, 19}}, {"Text4", {304, 488, 129, 19}}, {"Text5", {440, 488, 129, 19}}};
+    QLineEdit** boxSlots[] = {&text3_, &text4_, &text5_};
+    for (std::size_t i = 0; i < 3; ++i) {
+        *boxSlots[i] = new QLineEdit(this);
+        (*boxSlots[i])->setObjectName(boxes[i].name);
+        (*boxSlots[i])->setGeometry(boxes[i].geometry);
+    }
+}
+
+void MainWindow::setTabOrder() {
+    const QWidget* order[] = {text1_, command1_, list1_,   list2_,   text3_,   text4_,   command2_,
+                              picture2_, picture1_, command3_, list3_, text5_,   option4_, option5_,
+                              option2_,  option1_,  option3_,  command4_, text2_};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+    }
+}
+
+QLineEdit* MainWindow::textBox(app::TextBox box) const {
+    switch (box) {
+    case app::TextBox::Text1: return text1_;
+    case app::TextBox::Text3: return text3_;
+    case app::TextBox::Text4: return text4_;
+    case app::TextBox::Text5: return text5_;
+    case app::TextBox::Text2: break;
+    }
+    return nullptr;
+}
+
+QListWidget* MainWindow::listBox(app::ListBox list) const {
+    switch (list) {
+    case app::ListBox::List1: return list1_;
+    case app::ListBox::List2: return list2_;
+    case app::ListBox::List3: return list3_;
+    }
+    return list1_;
+}
+
+void MainWindow::setCaption(const std::string& caption) { setWindowTitle(toQt(caption)); }
+
+void MainWindow::setText(app::TextBox box, const std::string& text) {
+    if (box == app::TextBox::Text2) text2_->setPlainText(withLineFeeds(text));
+    else textBox(box)->setText(toQt(text));
+}
+
+void MainWindow::clearList(app::ListBox list) { listBox(list)->clear(); }
+
+void MainWindow::addListItems(app::ListBox list, const std::vector<std::string>& items) {
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(items.size()));
+    for (const auto& item : items) texts.append(toQt(item));
+    listBox(list)->addItems(texts);
+}
+
+int MainWindow::selectedListIndex(app::ListBox list) const { return listBox(list)->currentRow(); }
+
+bool MainWindow::isSelected(app::OptionButton option) const {
+    switch (option) {
+    case app::OptionButton::Option1: return option1_->isChecked();
+    case app::OptionButton::Option2: return option2_->isChecked();
+    case app::OptionButton::Option3: return option3_->isChecked();
+    case app::OptionButton::Option4: return option4_->isChecked();
+    case app::OptionButton::Option5: return option5_->isChecked();
+    }
+    return false;
+}
+
+void MainWindow::setOpenDialog(const std::string& title, const std::string& filterName, const std::string& pattern) {
+    openTitle_ = toQt(title);
+    // "*.bmp" in any letter case: files from other systems often end in ".BMP".
+    QString anyCase;
+    for (const QChar c : toQt(pattern)) {
+        anyCase += c.isLetter() ? QString("[%1%2]").arg(c.toLower()).arg(c.toUpper()) : QString(c);
+    }
+    openFilter_ = QString("%1 (%2)").arg(toQt(filterName), anyCase);
+}
+
+std::optional<std::string> MainWindow::chooseOpenFile() {
+    const auto chosen = fileChooser(openTitle_, openFilter_);
+    if (!chosen) return std::nullopt;
+    return fromQt(*chosen);
+}
+
+void MainWindow::showPicture(const capture::Picture& picture) {
+    // Shown from the very pixels that are captured, so the window never shows another decoding.
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t c = picture.pixel(x, y);
+            line[x] = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+        }
+    }
+    picture1_->setPixmap(QPixmap::fromImage(image));
+    picture1_->resize(picture.width, picture.height);
+}
+
+void MainWindow::showMessage(const std::string& text, app::MessageIcon icon) {
+    messageSink(withLineFeeds(text), icon == app::MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon);
+}
+
+void MainWindow::setClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(toQt(text)); }
+
+std::string MainWindow::programFolder() const { return fromQt(folderLocator()); }
+
+void MainWindow::openColorConverter() {
+    if (!colorConverter_) colorConverter_ = std::make_unique<ColorConverterWindow>(this);
+    colorConverter_->openModal();
+}
+
+} // namespace quorvane::ui

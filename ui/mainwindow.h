@@ -1,0 +1,79 @@
+#pragma once
+// The main window's widgets, bound to Form1 through MainView. No logic lives here: every click goes
+// straight to a handler of Form1, and every handler's request is one widget call.
+
+#include "app/form1.h"
+#include "app/mainview.h"
+
+#include <QMessageBox>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace quorvane::ui {
+
+class ColorConverterWindow;
+class PictureBox;
+
+class MainWindow : public QWidget, public app::MainView {
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Seams for the tests; by default the system's dialogs, message boxes and the executable's folder.
+    std::function<std::optional<QString>(const QString& title, const QString& filter)> fileChooser;
+    std::function<void(const QString& text, QMessageBox::Icon icon)> messageSink;
+    std::function<QString()> folderLocator;
+
+    ColorConverterWindow* colorConverter() const { return colorConverter_.get(); }
+    const app::Form1& form() const { return form_; }
+    QString openDialogFilter() const { return openFilter_; }
+
+    // MainView
+    void setCaption(const std::string& caption) override;
+    void setText(app::TextBox box, const std::string& text) override;
+    void clearList(app::ListBox list) override;
+    void addListItems(app::ListBox list, const std::vector<std::string>& items) override;
+    int selectedListIndex(app::ListBox list) const override;
+    bool isSelected(app::OptionButton option) const override;
+    void setOpenDialog(const std::string& title, const std::string& filterName, const std::string& pattern) override;
+    std::optional<std::string> chooseOpenFile() override;
+    void showPicture(const capture::Picture& picture) override;
+    void showMessage(const std::string& text, app::MessageIcon icon) override;
+    void setClipboardText(const std::string& text) override;
+    std::string programFolder() const override;
+    void openColorConverter() override;
+
+private:
+    void buildControls();
+    void setTabOrder();
+    QLineEdit* textBox(app::TextBox box) const;
+    QListWidget* listBox(app::ListBox list) const;
+
+    app::Form1 form_;
+    QString openTitle_, openFilter_;
+
+    QWidget* picture2_ = nullptr;
+    PictureBox* picture1_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QPlainTextEdit* text2_ = nullptr;
+    QLineEdit *text3_ = nullptr, *text4_ = nullptr, *text5_ = nullptr;
+    QPushButton *command1_ = nullptr, *command2_ = nullptr, *command3_ = nullptr, *command4_ = nullptr;
+    QGroupBox *frame1_ = nullptr, *frame2_ = nullptr;
+    QRadioButton *option1_ = nullptr, *option2_ = nullptr, *option3_ = nullptr, *option4_ = nullptr,
+                 *option5_ = nullptr;
+    QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr;
+    std::unique_ptr<ColorConverterWindow> colorConverter_;
+};
+
+} // namespace quorvane::ui
