@@ -23,6 +23,7 @@ bench:
 	@$(MAKE) --no-print-directory build PRESET=release
 	@build/release/bench/quorvane_bench
 	@build/release/bench/quorvane_process_bench build/release/cli/quorvane-cli
+	@build/release/bench/quorvane_ui_bench
 
 asan:
 	@$(MAKE) --no-print-directory test PRESET=asan

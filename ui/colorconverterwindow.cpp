@@ -99,8 +99,12 @@ void ColorConverterWindow::openModal() {
     if (QWidget* owner = parentWidget()) {
         move(owner->geometry().center() - QPoint(width() / 2, height() / 2));
     }
-    box(Box::rr)->setFocus();
     exec();
+}
+
+void ColorConverterWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    box(Box::rr)->setFocus(); // focus starts in the first box of the tab order
 }
 
 std::string ColorConverterWindow::text(Box which) const { return fromQt(box(which)->text()); }

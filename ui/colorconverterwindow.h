@@ -40,6 +40,9 @@ public:
     std::uint32_t swatchPixel() const override;
     std::optional<std::uint32_t> chooseColor(std::uint32_t current) override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     colorconv::Cform form_;
     std::array<QLineEdit*, colorconv::kBoxCount> boxes_{};

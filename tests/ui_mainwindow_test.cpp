@@ -1,0 +1,194 @@
+#include "support/bmpwriter.h"
+#include "support/process.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <filesystem>
+
+using quorvane::ui::MainWindow;
+namespace fs = std::filesystem;
+
+namespace {
+
+class RealMainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("quorvane-ui-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "program");
+        window = std::make_unique<MainWindow>();
+        window->fileChooser = [this](const QString& title, const QString& filter) -> std::optional<QString> {
+            dialogTitle = title;
+            dialogFilter = filter;
+            if (!nextFile) return std::nullopt;
+            return QString::fromStdString(*nextFile);
+        };
+        window->messageSink = [this](const QString& text, QMessageBox::Icon icon) { messages.push_back({text, icon}); };
+        window->folderLocator = [this] { return QString::fromStdString((dir / "program").string()); };
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void TearDown() override {
+        window.reset();
+        fs::remove_all(dir);
+    }
+    template <typename W = QWidget> W* child(const char* name) const {
+        W* found = window->findChild<W*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    void click(const char* name) { QTest::mouseClick(child(name), Qt::LeftButton); }
+    std::string image(const std::string& name, int w, int h, const std::vector<std::uint32_t>& pixels) {
+        bmptest::writeFile(dir / name, bmptest::bmp24(w, h, pixels));
+        return (dir / name).string();
+    }
+
+    fs::path dir;
+    std::unique_ptr<MainWindow> window;
+    std::optional<std::string> nextFile;
+    QString dialogTitle, dialogFilter;
+    std::vector<std::pair<QString, QMessageBox::Icon>> messages;
+};
+
+} // namespace
+
+TEST_F(RealMainWindow, EveryControlWhereTheLayoutPutsIt) {
+    struct Placement {
+        const char* name;
+        QRect geometry; // relative to the parent: the window, or the picture box or frame that holds it
+    };
+    const Placement placements[] = {
+        {"Picture2", {9, 12, 135, 135}},    {"Picture1", {0, 0, 132, 132}},     {"Text1", {152, 12, 513, 23}},
+        {"Text2", {152, 40, 513, 337}},     {"Command1", {16, 152, 113, 25}},   {"Command2", {16, 184, 113, 25}},
+        {"Command3", {16, 216, 113, 25}},   {"Frame1", {20, 256, 113, 41}},     {"Option4", {8, 16, 73, 17}},
+        {"Option5", {56, 16, 49, 17}},      {"Frame2", {20, 300, 113, 50}},     {"Option1", {8, 16, 49, 17}},
+        {"Option2", {56, 16, 57, 17}},      {"Option3", {8, 32, 57, 17}},       {"Command4", {16, 352, 113, 25}},
+        {"List1", {168, 392, 129, 93}},     {"List2", {304, 392, 129, 93}},     {"List3", {440, 392, 129, 93}},
+        {"Text3", {168, 488, 129, 19}},     {"Text4", {304, 488, 129, 19}},     {"Text5", {440, 488, 129, 19}},
+    };
+    for (const auto& p : placements) EXPECT_EQ(child(p.name)->geometry(), p.geometry) << p.name;
+    EXPECT_EQ(window->size(), QSize(672, 383));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed size";
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(window->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
+    // The frame's second row shows "16 Bit" whole.
+    EXPECT_LE(child("Option3")->geometry().bottom(), child("Frame2")->height() - 1);
+    EXPECT_LT(child("Frame2")->geometry().bottom(), child("Command4")->geometry().top());
+}
+
+TEST_F(RealMainWindow, CaptionsFontsAndStartState) {
+    EXPECT_EQ(window->windowTitle(), "Quorvane Tessaline.");
+    const std::pair<const char*, const char*> captions[] = {
+        {"Command1", "Open BMP"}, {"Command2", "Make Code"}, {"Command3", "Make Header File"}, {"Command4", "Color Converter"},
+        {"Option1", "8 Bit"},     {"Option2", "12 Bit"},    {"Option3", "16 Bit"},           {"Option4", "PIC"},
+        {"Option5", "ARM"}};
+    for (auto [name, caption] : captions) {
+        if (auto* button = window->findChild<QAbstractButton*>(name)) EXPECT_EQ(button->text(), caption) << name;
+        else ADD_FAILURE() << name;
+    }
+    EXPECT_EQ(child<QGroupBox>("Frame1")->title(), "MCU");
+    EXPECT_EQ(child<QGroupBox>("Frame2")->title(), "COLOR DEPTH");
+    EXPECT_EQ(child("Command1")->font().family(), "Comic Sans MS");
+    EXPECT_EQ(child("Text1")->font().family(), "Franklin Gothic Medium");
+    EXPECT_DOUBLE_EQ(child("Text2")->font().pointSizeF(), 8.25);
+    EXPECT_EQ(child("Command1")->palette().color(QPalette::Button), QColor(Qt::white));
+    EXPECT_TRUE(child<QRadioButton>("Option1")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>("Option4")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>("Option3")->isEnabled());
+    for (const char* name : {"Text1", "Text3", "Text4", "Text5"}) EXPECT_TRUE(child<QLineEdit>(name)->text().isEmpty());
+    EXPECT_TRUE(child<QPlainTextEdit>("Text2")->toPlainText().isEmpty());
+    EXPECT_FALSE(child<QPlainTextEdit>("Text2")->isReadOnly());
+    EXPECT_EQ(window->form().state().imageLoaded, 0);
+}
+
+TEST_F(RealMainWindow, TabOrderFollowsTheTabIndexes) {
+    const char* expected[] = {"Text1",    "Command1", "List1",   "List2",   "Text3",   "Text4",   "Command2",
+                              "Picture2", "Picture1", "Command3", "List3",  "Text5",   "Option4", "Option5",
+                              "Option2",  "Option1",  "Option3", "Command4", "Text2"};
+    QWidget* widget = child(expected[0]);
+    for (std::size_t i = 1; i < std::size(expected); ++i) {
+        widget = widget->nextInFocusChain();
+        while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty()) widget = widget->nextInFocusChain();
+        EXPECT_EQ(widget->objectName(), expected[i]) << "after " << expected[i - 1];
+    }
+}
+
+TEST_F(RealMainWindow, MouseOverThePictureShowsItsPositionInTheCaption) {
+    QTest::mouseMove(child("Picture1"), QPoint(5, 7));
+    EXPECT_EQ(window->windowTitle(), "Quorvane Tessaline. (MOUSE) X: 5 Y: 7");
+    QTest::mouseMove(child("Text1"), QPoint(3, 3));
+    EXPECT_EQ(window->windowTitle(), "Quorvane Tessaline. (MOUSE) X: 5 Y: 7") << "leaving keeps the caption";
+}
+
+TEST_F(RealMainWindow, OpenDialogTitleAndAnyCaseFilter) {
+    click("Command1");
+    EXPECT_EQ(dialogTitle, "Open BMP 132x132 max");
+    EXPECT_TRUE(dialogFilter.startsWith("BMP ("));
+    const QString pattern = dialogFilter.section('(', 1).chopped(1);
+    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern));
+    for (const char* name : {"logo.bmp", "LOGO.BMP", "Logo.Bmp"}) EXPECT_TRUE(match.match(name).hasMatch()) << name;
+    for (const char* name : {"logo.png", "logo.bmp.txt"}) EXPECT_FALSE(match.match(name).hasMatch()) << name;
+}
+
+TEST_F(RealMainWindow, WholePathThroughTheRealButtons) {
+    // 2 x 1: pure red, then (0, 0, 255); shown exactly as decoded.
+    nextFile = image("logo.bmp", 2, 1, {0x0000FF, 0xFF0000});
+    click("Command1");
+    EXPECT_EQ(child<QLineEdit>("Text1")->text().toStdString(), "1x2 - " + *nextFile);
+    EXPECT_EQ(child<QLineEdit>("Text3")->text(), "6");
+    const QImage shown = child<QLabel>("Picture1")->pixmap().toImage();
+    ASSERT_EQ(shown.size(), QSize(2, 1));
+    EXPECT_EQ(shown.pixelColor(0, 0), QColor(255, 0, 0));
+    EXPECT_EQ(shown.pixelColor(1, 0), QColor(0, 0, 255));
+    EXPECT_EQ(child("Picture1")->size(), QSize(2, 1));
+    EXPECT_EQ(window->form().state().componentStore[0], 255);
+
+    QTest::mouseClick(child("Option2"), Qt::LeftButton, {}, QPoint(4, 8));
+    QTest::mouseClick(child("Option5"), Qt::LeftButton, {}, QPoint(4, 8));
+    ASSERT_TRUE(child<QRadioButton>("Option2")->isChecked());
+    ASSERT_TRUE(child<QRadioButton>("Option5")->isChecked());
+    click("Command2");
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), "const unsigned char logo[8] = {\n0,1,240,0,15,0,0\n};");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "0,1,240,0,15,0,0");
+    EXPECT_EQ(child<QLineEdit>("Text4")->text(), "6");
+    EXPECT_EQ(child<QLineEdit>("Text5")->text(), "4");
+    EXPECT_EQ(child<QListWidget>("List3")->count(), 0);
+
+    click("Command3");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, "logo.hex\nCreated Successfully!");
+    EXPECT_EQ(messages[0].second, QMessageBox::NoIcon);
+    const std::string bytes = proctest::slurp(dir / "program" / "logo.hex");
+    EXPECT_EQ(bytes, std::string("\x00\x01\xF0\x00\x0F", 5));
+
+    QTest::mouseClick(child("Option3"), Qt::LeftButton, {}, QPoint(4, 8));
+    ASSERT_TRUE(child<QRadioButton>("Option3")->isChecked()) << "16 Bit can be selected";
+    click("Command2");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "0,1,248,0,0,31,0");
+    EXPECT_EQ(child<QListWidget>("List2")->count(), 6);
+    EXPECT_EQ(child<QListWidget>("List3")->count(), 4);
+}
+
+TEST_F(RealMainWindow, RefusedPictureLeavesTheShownOneAndSaysSo) {
+    nextFile = image("logo.bmp", 2, 1, {0x0000FF, 0xFF0000});
+    click("Command1");
+    nextFile = image("big.bmp", 133, 1, std::vector<std::uint32_t>(133));
+    click("Command1");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, "Image dimensions too large.");
+    EXPECT_EQ(messages[0].second, QMessageBox::Critical);
+    EXPECT_EQ(child<QLabel>("Picture1")->pixmap().size(), QSize(2, 1));
+    EXPECT_TRUE(child<QLineEdit>("Text1")->text().endsWith("logo.bmp"));
+}
