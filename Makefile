@@ -17,7 +17,7 @@ test: build
 	@ctest --preset $(PRESET) -j $(JOBS)
 
 run: build
-	@scripts/run.sh build/$(PRESET)/app/quorvane
+	@build/$(PRESET)/app/quorvane
 
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
