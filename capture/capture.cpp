@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +48,17 @@ bool readPrefix(int fd, std::vector<std::uint8_t>& bytes, std::size_t limit, int
     return true;
 }
 
+std::optional<LoadError> refuseByDeclaredSize(std::span<const std::uint8_t> bytes, const std::string& name,
+                                             int maxSide) {
+    const auto size = readBmpSize(bytes);
+    if (const auto* bad = std::get_if<DecodeError>(&size)) return unreadable(name, bad->reason);
+    const auto& declared = std::get<BmpSize>(size);
+    if (declared.width > maxSide || declared.height > maxSide) {
+        return LoadError{LoadError::Kind::TooLarge, kTooLargeMessage};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSide) {
@@ -63,20 +75,23 @@ std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSid
         return unreadable(path, "the file is larger than any bitmap this program can open");
     }
 
-    // The headers and the largest palette fit in 2 KiB: enough to refuse a picture by its declared size.
+    // The headers and the largest palette fit in 2 KiB: enough to refuse a picture by its declared size
+    // before the rest of the file is read.
     std::vector<std::uint8_t> bytes;
     int error = 0;
     if (!readPrefix(file.get(), bytes, 2048, error)) return unreadable(path, std::strerror(error));
-    const auto size = readBmpSize(bytes);
-    if (const auto* bad = std::get_if<DecodeError>(&size)) return unreadable(path, bad->reason);
-    const auto& declared = std::get<BmpSize>(size);
-    if (declared.width > maxSide || declared.height > maxSide) return LoadError{LoadError::Kind::TooLarge, kTooLargeMessage};
-
+    if (auto refused = refuseByDeclaredSize(bytes, path, maxSide)) return *refused;
     if (!readPrefix(file.get(), bytes, static_cast<std::size_t>(info.st_size), error)) {
         return unreadable(path, std::strerror(error));
     }
+    return pictureFromBytes(bytes, path, maxSide);
+}
+
+std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                                                  int maxSide) {
+    if (auto refused = refuseByDeclaredSize(bytes, name, maxSide)) return *refused;
     auto decoded = decodeBmp(bytes);
-    if (const auto* bad = std::get_if<DecodeError>(&decoded)) return unreadable(path, bad->reason);
+    if (const auto* bad = std::get_if<DecodeError>(&decoded)) return unreadable(name, bad->reason);
     return std::get<Picture>(std::move(decoded));
 }
 

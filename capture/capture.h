@@ -27,6 +27,10 @@ struct LoadError {
 // separately) before any pixel is decoded, so a refused file costs only its headers.
 std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSide = kMaxSide);
 
+// loadPicture's checks on bytes already in memory; `name` stands for the file in messages.
+std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                                                  int maxSide = kMaxSide);
+
 // Red, green, blue of every pixel, row by row from the top-left, into store[0 .. 3*W*H - 1].
 // Returns the number of entries filled. Throws std::length_error if the store is too small.
 std::int32_t captureComponents(const Picture& picture, std::span<std::int32_t> store);

@@ -1,0 +1,192 @@
+// Hostile files through both doors, the window's "Open BMP" and quorvane-cli: each is refused with a
+// message that names the file and the reason, and what was there before stays as it was.
+#include "app/form1.h"
+#include "support/bmpwriter.h"
+#include "support/child.h"
+#include "support/fakemainview.h"
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <sstream>
+#include <sys/resource.h>
+
+namespace fs = std::filesystem;
+using namespace quorvane::app;
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Peak of the memory this process holds through operator new, to bound what a hostile file costs.
+namespace {
+std::atomic<std::size_t> heldBytes{0}, peakBytes{0};
+}
+void* operator new(std::size_t size) {
+    auto* block = static_cast<std::size_t*>(std::malloc(size + sizeof(std::max_align_t)));
+    if (!block) throw std::bad_alloc();
+    *block = size;
+    const std::size_t now = heldBytes += size;
+    for (std::size_t peak = peakBytes; now > peak && !peakBytes.compare_exchange_weak(peak, now);) {}
+    return reinterpret_cast<char*>(block) + sizeof(std::max_align_t);
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    auto* block = reinterpret_cast<std::size_t*>(static_cast<char*>(p) - sizeof(std::max_align_t));
+    heldBytes -= *block;
+    std::free(block);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+#define QUORVANE_COUNTS_MEMORY 1
+#endif
+
+namespace {
+
+constexpr std::size_t kMemoryBound = 64u << 20;
+
+struct BadInput {
+    const char* name;
+    std::function<void(const fs::path&)> make; // creates the input at the given path
+    const char* reason;                        // part of the message
+    bool unreadableByUsers = false;
+};
+
+std::vector<std::uint8_t> goodBmp() { return bmptest::bmp24(4, 4, std::vector<std::uint32_t>(16, 0x336699)); }
+
+void writeBytes(const fs::path& p, const std::vector<std::uint8_t>& bytes) { bmptest::writeFile(p, bytes); }
+
+std::vector<std::uint8_t> headerOnly(std::int32_t width, std::int32_t height) {
+    return bmptest::buildBmp({.width = width, .height = height, .bitCount = 24, .pixelData = {0, 0, 0, 0}});
+}
+
+const BadInput badInputs[] = {
+    {"ZeroLength", [](const fs::path& p) { writeBytes(p, {}); }, "the file is empty"},
+    {"TruncatedHeader", [](const fs::path& p) { auto b = goodBmp(); b.resize(30); writeBytes(p, b); }, "truncated"},
+    {"TruncatedPixels", [](const fs::path& p) { auto b = goodBmp(); b.resize(b.size() - 20); writeBytes(p, b); },
+     "truncated"},
+    {"SignatureThenGarbage",
+     [](const fs::path& p) {
+         std::vector<std::uint8_t> b = {'B', 'M'};
+         for (int i = 0; i < 200; ++i) b.push_back(static_cast<std::uint8_t>(i * 97 + 13));
+         writeBytes(p, b);
+     },
+     "header size"},
+    {"AbsurdSize", [](const fs::path& p) { writeBytes(p, headerOnly(100000, 100000)); }, "Image dimensions too large."},
+    {"ZeroWidth", [](const fs::path& p) { writeBytes(p, headerOnly(0, 4)); }, "width is zero"},
+    {"ZeroHeight", [](const fs::path& p) { writeBytes(p, headerOnly(4, 0)); }, "height is zero"},
+    {"NegativeWidth", [](const fs::path& p) { writeBytes(p, headerOnly(-4, 4)); }, "width is negative"},
+    {"PngRenamed", [](const fs::path& p) { writeBytes(p, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'}); },
+     "not a BMP file"},
+    {"JpegRenamed", [](const fs::path& p) { writeBytes(p, {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0}); },
+     "not a BMP file"},
+    {"FolderNamedBmp", [](const fs::path& p) { fs::create_directories(p); }, "is a folder"},
+    {"MissingFile", [](const fs::path&) {}, "does not exist"},
+    {"NoReadPermission",
+     [](const fs::path& p) {
+         writeBytes(p, goodBmp());
+         fs::permissions(p, fs::perms::none);
+     },
+     "Permission denied", true},
+};
+
+class HostileFile : public ::testing::TestWithParam<BadInput> {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("quorvane-bad-" + std::to_string(::getpid()) + "-" + GetParam().name);
+        fs::remove_all(dir);
+        fs::create_directories(dir / "program");
+        // Everyone may work here: the permission case runs as an ordinary user.
+        for (const auto& d : {dir, dir / "program"}) fs::permissions(d, fs::perms::all);
+        writeBytes(dir / "logo.bmp", bmptest::bmp24(2, 1, {0x0080FF, 0xFF0000}));
+        input = dir / "x.bmp";
+        GetParam().make(input);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(input, fs::perms::all, ignored);
+        fs::remove_all(dir, ignored);
+    }
+
+    // The window's door, after a good picture was captured, converted and written.
+    std::string throughTheWindow() const {
+        std::ostringstream failures;
+        FakeMainView view;
+        view.folder = (dir / "program").string();
+        auto form = std::make_unique<Form1>(view);
+        form->Form_Load();
+        view.nextFile = (dir / "logo.bmp").string();
+        form->Command1_Click();
+        form->Command2_Click();
+        form->Command3_Click();
+        const std::string hexBefore = proctest::slurp(dir / "program" / "logo.hex");
+        const auto texts = view.texts;
+        const MainState before = form->state();
+        view.messages.clear();
+
+#ifdef QUORVANE_COUNTS_MEMORY
+        peakBytes = heldBytes.load();
+        const std::size_t base = heldBytes;
+#endif
+        view.nextFile = input.string();
+        form->Command1_Click();
+#ifdef QUORVANE_COUNTS_MEMORY
+        if (peakBytes - base > kMemoryBound) failures << "used " << (peakBytes - base) << " bytes; ";
+#endif
+        const std::string reason = GetParam().reason;
+        if (view.messages.size() != 1) {
+            failures << view.messages.size() << " messages; ";
+        } else {
+            const auto& message = view.messages[0];
+            if (message.icon != MessageIcon::Error) failures << "no error icon; ";
+            if (message.text.find(reason) == std::string::npos) failures << "message \"" << message.text << "\" lacks the reason; ";
+            const bool tooLarge = reason == std::string("Image dimensions too large.");
+            if (!tooLarge && message.text.find(input.string()) == std::string::npos) failures << "message lacks the file; ";
+            if (tooLarge && message.text != reason) failures << "too-large message is not exact; ";
+        }
+        const MainState& after = form->state();
+        if (after.imagePath != before.imagePath || after.componentCount != before.componentCount ||
+            after.outputCount != before.outputCount || after.componentStore != before.componentStore ||
+            after.fileValues != before.fileValues) {
+            failures << "state changed; ";
+        }
+        if (view.texts != texts) failures << "texts changed; ";
+        view.messages.clear();
+        form->Command3_Click();
+        if (proctest::slurp(dir / "program" / "logo.hex") != hexBefore) failures << "the raw file changed; ";
+        return failures.str();
+    }
+
+    // The command line's door, with an existing output that must survive.
+    std::string throughTheCommandLine() const {
+        std::ostringstream failures;
+        const fs::path existing = dir / "program" / "keep.c";
+        { std::ofstream(existing) << "previous"; }
+        const auto result = proctest::run({QUORVANE_CLI_PATH, "code", "--output", existing.string(), input.string()});
+        if (result.status != 1) failures << "exit status " << result.status << "; ";
+        if (result.err.find(GetParam().reason) == std::string::npos) failures << "stderr \"" << result.err << "\" lacks the reason; ";
+        if (result.err.find(input.string()) == std::string::npos) failures << "stderr lacks the file; ";
+        if (proctest::slurp(existing) != "previous") failures << "the existing output changed; ";
+#ifdef QUORVANE_COUNTS_MEMORY
+        rusage usage{};
+        ::getrusage(RUSAGE_CHILDREN, &usage);
+        if (static_cast<std::size_t>(usage.ru_maxrss) * 1024 > kMemoryBound) failures << "the program's peak was " << usage.ru_maxrss << " KiB; ";
+#endif
+        return failures.str();
+    }
+
+    fs::path dir, input;
+};
+
+} // namespace
+
+TEST_P(HostileFile, IsRefusedThroughTheWindow) {
+    EXPECT_EQ(childtest::runInChild([this] { return throughTheWindow(); }, GetParam().unreadableByUsers), "");
+}
+
+TEST_P(HostileFile, IsRefusedByTheCommandLine) {
+    EXPECT_EQ(childtest::runInChild([this] { return throughTheCommandLine(); }, GetParam().unreadableByUsers), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(BadInputs, HostileFile, ::testing::ValuesIn(badInputs),
+                         [](const ::testing::TestParamInfo<BadInput>& param) { return std::string(param.param.name); });

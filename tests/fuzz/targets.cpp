@@ -1,0 +1,104 @@
+#include "tests/fuzz/targets.h"
+
+#include "capture/capture.h"
+#include "codegen/arraytext.h"
+#include "codegen/rawfile.h"
+#include "codegen/reduce.h"
+#include "colorconv/cform.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quorvane::fuzz {
+namespace {
+
+void require(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+bool isDecimal(const std::string& text, int low, int high) {
+    if (text.empty() || text.size() > 3 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    const int value = std::stoi(text);
+    return value >= low && value <= high;
+}
+
+} // namespace
+
+void pictureInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> bytes(data, size);
+    // The decoder beyond the display's size, with a cap that keeps the fuzzer's memory small.
+    auto any = capture::decodeBmp(bytes, std::uint64_t{1} << 20);
+    if (const auto* picture = std::get_if<capture::Picture>(&any)) {
+        require(picture->pixels.size() == static_cast<std::size_t>(picture->width) * static_cast<std::size_t>(picture->height));
+        for (std::uint32_t p : picture->pixels) require(p <= 0xFFFFFF);
+    }
+
+    auto loaded = capture::pictureFromBytes(bytes, "fuzz.bmp");
+    const auto* picture = std::get_if<capture::Picture>(&loaded);
+    if (!picture) return;
+    require(picture->width >= 1 && picture->width <= capture::kMaxSide);
+    require(picture->height >= 1 && picture->height <= capture::kMaxSide);
+
+    std::vector<std::int32_t> store(3 * picture->pixels.size());
+    const auto count = static_cast<std::size_t>(capture::captureComponents(*picture, store));
+    require(count == 3 * picture->pixels.size());
+    const std::string height = std::to_string(picture->height), width = std::to_string(picture->width);
+    for (auto depth : {codegen::Depth::Bits8, codegen::Depth::Bits12, codegen::Depth::Bits16}) {
+        const auto conversion = codegen::convert(std::span<const std::int32_t>(store.data(), count), depth);
+        for (std::int32_t value : conversion.packed) require(value >= 0 && value <= 255);
+        const auto text = codegen::arrayText("fuzz", codegen::Target::Arm, height, width, conversion.packed);
+        require(static_cast<std::size_t>(std::count(text.valueLine.begin(), text.valueLine.end(), ',')) ==
+                conversion.packed.size() + 2);
+        std::vector<std::int16_t> fileValues(conversion.packed.size() + 3);
+        codegen::fillFileValues(fileValues, height, width, conversion.packed);
+        const auto dataBytes = codegen::rawDataByteCount(depth, picture->pixels.size());
+        require(codegen::rawFileBytes(fileValues, dataBytes).size() == dataBytes + 2);
+    }
+}
+
+void colorInput(const std::uint8_t* data, std::size_t size) {
+    using colorconv::Box;
+    if (size == 0) return;
+    // First byte: the trigger; then, for a pick, four bytes of pixel value; the rest: the three entry
+    // texts, separated by line feeds.
+    const bool custom = (data[0] & 1) != 0;
+    std::size_t at = 1;
+    std::uint32_t pixel = 0;
+    if (!custom) {
+        for (int i = 0; i < 4 && at < size; ++i, ++at) pixel = (pixel << 8) | data[at];
+    }
+    std::vector<std::string> entries(3);
+    for (std::size_t field = 0; at < size; ++at) {
+        if (data[at] == '\n') {
+            if (++field == 3) break;
+            continue;
+        }
+        entries[field].push_back(static_cast<char>(data[at]));
+    }
+
+    colorconv::MemoryColorView view;
+    colorconv::Cform form(view);
+    form.loadDesignState();
+    view.setText(Box::cr, entries[0]);
+    view.setText(Box::cg, entries[1]);
+    view.setText(Box::cb, entries[2]);
+    if (custom) {
+        form.Custombtn_Click();
+    } else {
+        view.setSwatchColor(pixel);
+        form.convertswab(0);
+    }
+    if (view.text(Box::cc).empty()) return; // stopped: a component out of range
+    require(view.text(Box::cc).size() == 8 && view.text(Box::cc).starts_with("0x"));
+    require(isDecimal(view.text(Box::er), 0, 7) && isDecimal(view.text(Box::eg), 0, 7) && isDecimal(view.text(Box::eb), 0, 3));
+    require(isDecimal(view.text(Box::tr), 0, 15) && isDecimal(view.text(Box::tb), 0, 15));
+    require(isDecimal(view.text(Box::sr), 0, 31) && isDecimal(view.text(Box::sg), 0, 63) && isDecimal(view.text(Box::sb), 0, 31));
+    require(view.text(Box::tc).size() == 6);
+    require(view.swatch().has_value() && *view.swatch() <= 0xFFFFFF);
+}
+
+} // namespace quorvane::fuzz

@@ -1,0 +1,16 @@
+#pragma once
+// Entry points shared by the libFuzzer binaries and the replay test that runs every kept input.
+// Each one traps on a broken invariant, so a fuzzer reports it like a crash.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quorvane::fuzz {
+
+// Picture loading, capture, and the whole code generation at every depth.
+void pictureInput(const std::uint8_t* data, std::size_t size);
+
+// The colour conversion with arbitrary entry texts, typed or picked.
+void colorInput(const std::uint8_t* data, std::size_t size);
+
+} // namespace quorvane::fuzz

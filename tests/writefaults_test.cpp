@@ -1,0 +1,102 @@
+// "Make Header File" where the file cannot be written: an error box that names the file and the reason,
+// no success message, and any file of that name left exactly as it was.
+#include "app/form1.h"
+#include "support/bmpwriter.h"
+#include "support/child.h"
+#include "support/fakemainview.h"
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sstream>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+namespace fs = std::filesystem;
+using namespace quorvane::app;
+
+namespace {
+
+class WriteFault : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("quorvane-faults-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "program");
+        fs::permissions(dir, fs::perms::all);
+        // 132 x 132 at 12 Bit: a 26,138-byte file.
+        std::vector<std::uint32_t> pixels(132 * 132);
+        for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 40503u) & 0xFFFFFF;
+        bmptest::writeFile(dir / "logo.bmp", bmptest::bmp24(132, 132, pixels));
+    }
+    void TearDown() override {
+        if (mounted) ::umount((dir / "program").c_str());
+        std::error_code ignored;
+        fs::permissions(dir / "program", fs::perms::all, ignored);
+        fs::remove_all(dir, ignored);
+    }
+
+    // Captures, converts at 12 Bit and presses "Make Header File" over an existing logo.hex;
+    // returns what went wrong.
+    std::string makeHeaderOverExistingFile() const {
+        std::ostringstream failures;
+        const fs::path target = dir / "program" / "logo.hex";
+        FakeMainView view;
+        view.folder = (dir / "program").string();
+        view.depthOption = FakeMainView::OptionButton::Option2;
+        auto form = std::make_unique<Form1>(view);
+        form->Form_Load();
+        view.nextFile = (dir / "logo.bmp").string();
+        form->Command1_Click();
+        form->Command2_Click();
+        form->Command3_Click();
+        if (view.messages.size() != 1) return "expected one message, got " + std::to_string(view.messages.size());
+        const auto& message = view.messages[0];
+        if (message.icon != MessageIcon::Error) failures << "no error icon (\"" << message.text << "\"); ";
+        if (message.text.find("Created Successfully!") != std::string::npos) failures << "reported success; ";
+        if (message.text.find(target.string()) == std::string::npos) failures << "\"" << message.text << "\" lacks the file; ";
+        if (proctest::slurp(target) != "old contents") failures << "the existing file changed; ";
+        const auto entries = std::distance(fs::directory_iterator(dir / "program"), {});
+        if (entries != 1) failures << entries << " files in the folder, temporaries left behind; ";
+        return failures.str();
+    }
+
+    void existingFile() const { std::ofstream(dir / "program" / "logo.hex") << "old contents"; }
+
+    fs::path dir;
+    bool mounted = false;
+};
+
+} // namespace
+
+TEST_F(WriteFault, FolderThatIsNotWritable) {
+    existingFile();
+    fs::permissions(dir / "program", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                         fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const std::string failures = childtest::runInChild([this] { return makeHeaderOverExistingFile(); }, true);
+    EXPECT_EQ(failures, "");
+}
+
+TEST_F(WriteFault, FullDisk) {
+    if (::mount("tmpfs", (dir / "program").c_str(), "tmpfs", 0, "size=16k") != 0) {
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root): " << std::strerror(errno);
+    }
+    mounted = true;
+    existingFile();
+    EXPECT_EQ(makeHeaderOverExistingFile(), "");
+}
+
+TEST_F(WriteFault, FileSizeLimitReachedMidWrite) {
+    existingFile();
+    const std::string failures = childtest::runInChild(
+        [this] {
+            std::signal(SIGXFSZ, SIG_IGN); // the write then fails with EFBIG instead of ending the process
+            const rlimit limit{4096, 4096};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            return makeHeaderOverExistingFile();
+        },
+        false);
+    EXPECT_EQ(failures, "");
+}
