@@ -1,5 +1,7 @@
 #include "codegen/atomicfile.h"
 
+#include "support/tempdir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,22 +16,13 @@ namespace {
 
 class AtomicFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("quorvane-atomic-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(dir / "ro.hex", fs::perms::owner_all, ignored);
-        fs::remove_all(dir, ignored);
-    }
     static std::vector<std::uint8_t> read(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
     std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})); }
-    fs::path dir;
+    tempdir::TempDir temp{"atomic"};
+    const fs::path& dir = temp.path();
 };
 
 const std::vector<std::uint8_t> bytes = {0x00, 0x01, 0xF0, 0x03};

@@ -5,6 +5,7 @@
 #include "support/child.h"
 #include "support/fakemainview.h"
 #include "support/process.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -93,19 +94,12 @@ const BadInput badInputs[] = {
 class HostileFile : public ::testing::TestWithParam<BadInput> {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("quorvane-bad-" + std::to_string(::getpid()) + "-" + GetParam().name);
-        fs::remove_all(dir);
         fs::create_directories(dir / "program");
         // Everyone may work here: the permission case runs as an ordinary user.
         for (const auto& d : {dir, dir / "program"}) fs::permissions(d, fs::perms::all);
         writeBytes(dir / "logo.bmp", bmptest::bmp24(2, 1, {0x0080FF, 0xFF0000}));
         input = dir / "x.bmp";
         GetParam().make(input);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(input, fs::perms::all, ignored);
-        fs::remove_all(dir, ignored);
     }
 
     // The window's door, after a good picture was captured, converted and written.
@@ -175,7 +169,9 @@ protected:
         return failures.str();
     }
 
-    fs::path dir, input;
+    tempdir::TempDir temp{std::string("bad-") + GetParam().name};
+    const fs::path& dir = temp.path();
+    fs::path input;
 };
 
 } // namespace

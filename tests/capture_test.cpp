@@ -1,5 +1,6 @@
 #include "capture/capture.h"
 #include "support/bmpwriter.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +13,12 @@ namespace {
 
 class LoadPicture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("quorvane-load-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
     std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         bmptest::writeFile(dir / name, bytes);
         return (dir / name).string();
     }
-    fs::path dir;
+    tempdir::TempDir temp{"load"};
+    const fs::path& dir = temp.path();
 };
 
 std::string messageOf(const std::variant<Picture, LoadError>& result) {

@@ -3,6 +3,7 @@
 #include "codegen/reduce.h"
 #include "support/bmpwriter.h"
 #include "support/process.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -20,15 +21,12 @@ const std::string cli = QUORVANE_CLI_PATH;
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("quorvane-cli-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         // The image of the walk-through: 2 x 1, (255, 128, 0) and (0, 0, 255).
         bmptest::writeFile(dir / "logo.bmp", bmptest::bmp24(2, 1, {0x0080FF, 0xFF0000}));
     }
-    void TearDown() override { fs::remove_all(dir); }
     std::string path(const std::string& name) const { return (dir / name).string(); }
-    fs::path dir;
+    tempdir::TempDir temp{"cli"};
+    const fs::path& dir = temp.path();
 };
 
 std::vector<std::uint8_t> bytesOf(const std::string& file) {

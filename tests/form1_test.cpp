@@ -2,6 +2,7 @@
 #include "support/bmpwriter.h"
 #include "support/fakemainview.h"
 #include "support/process.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@ namespace {
 class MainWindowLogic : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("quorvane-form1-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
         fs::create_directories(dir / "program");
         view.folder = (dir / "program").string();
         form = std::make_unique<Form1>(view);
@@ -25,8 +24,6 @@ protected:
         // The walk-through image: 2 x 1, (255, 128, 0) and (0, 0, 255).
         logo = image("logo.bmp", 2, 1, {0x0080FF, 0xFF0000});
     }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string image(const std::string& name, int w, int h, std::vector<std::uint32_t> pixels = {}) {
         if (pixels.empty()) pixels.assign(static_cast<std::size_t>(w * h), 0x336699);
         bmptest::writeFile(dir / name, bmptest::bmp24(w, h, pixels));
@@ -42,7 +39,8 @@ protected:
     }
     const MainState& state() const { return form->state(); }
 
-    fs::path dir;
+    tempdir::TempDir temp{"form1"};
+    const fs::path& dir = temp.path();
     FakeMainView view;
     std::unique_ptr<Form1> form;
     std::string logo;

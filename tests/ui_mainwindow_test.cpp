@@ -1,5 +1,6 @@
 #include "support/bmpwriter.h"
 #include "support/process.h"
+#include "support/tempdir.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
 
@@ -25,8 +26,6 @@ namespace {
 class RealMainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("quorvane-ui-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
         fs::create_directories(dir / "program");
         window = std::make_unique<MainWindow>();
         window->fileChooser = [this](const QString& title, const QString& filter) -> std::optional<QString> {
@@ -40,10 +39,7 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-    void TearDown() override {
-        window.reset();
-        fs::remove_all(dir);
-    }
+    void TearDown() override { window.reset(); }
     template <typename W = QWidget> W* child(const char* name) const {
         W* found = window->findChild<W*>(name);
         EXPECT_NE(found, nullptr) << name;
@@ -55,7 +51,8 @@ protected:
         return (dir / name).string();
     }
 
-    fs::path dir;
+    tempdir::TempDir temp{"ui"};
+    const fs::path& dir = temp.path();
     std::unique_ptr<MainWindow> window;
     std::optional<std::string> nextFile;
     QString dialogTitle, dialogFilter;

@@ -5,6 +5,7 @@
 #include "support/child.h"
 #include "support/fakemainview.h"
 #include "support/process.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,6 @@ namespace {
 class WriteFault : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("quorvane-faults-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
         fs::create_directories(dir / "program");
         fs::permissions(dir, fs::perms::all);
         // 132 x 132 at 12 Bit: a 26,138-byte file.
@@ -33,9 +32,6 @@ protected:
     }
     void TearDown() override {
         if (mounted) ::umount((dir / "program").c_str());
-        std::error_code ignored;
-        fs::permissions(dir / "program", fs::perms::all, ignored);
-        fs::remove_all(dir, ignored);
     }
 
     // Captures, converts at 12 Bit and presses "Make Header File" over an existing logo.hex;
@@ -65,7 +61,8 @@ protected:
 
     void existingFile() const { std::ofstream(dir / "program" / "logo.hex") << "old contents"; }
 
-    fs::path dir;
+    tempdir::TempDir temp{"faults"};
+    const fs::path& dir = temp.path();
     bool mounted = false;
 };
 

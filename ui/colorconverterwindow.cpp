@@ -22,21 +22,21 @@ ColorConverterWindow::ColorConverterWindow(QWidget* owner)
     setFixedSize(341, 137);
     setModal(true);
 
-    struct LabelSpec {
+    struct LabelEntry {
         const char* name;
         const char* caption;
         QRect geometry;
     };
-    const LabelSpec labels[] = {
+    const LabelEntry labels[] = {
         {"Label2", "Red", {104, 0, 20, 13}},    {"Label3", "Green", {144, 0, 29, 13}}, {"Label4", "Blue", {192, 0, 21, 13}},
         {"Label5", "8 Bit", {240, 40, 21, 13}}, {"Label6", "12 Bit", {240, 64, 27, 13}}, {"Label7", "16 Bit", {240, 88, 27, 13}},
     };
-    for (const auto& spec : labels) {
-        auto* label = new QLabel(spec.caption, this);
-        label->setObjectName(spec.name);
-        label->setGeometry(spec.geometry);
+    for (const auto& entry : labels) {
+        auto* label = new QLabel(entry.caption, this);
+        label->setObjectName(entry.name);
+        label->setGeometry(entry.geometry);
         label->adjustSize(); // labels size themselves to their captions
-        label->move(spec.geometry.topLeft());
+        label->move(entry.geometry.topLeft());
     }
 
     // Boxes in the order of their names, which is also their tab order.

@@ -92,27 +92,27 @@ void MainWindow::buildControls() {
     text2_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text2_->setWordWrapMode(QTextOption::WrapAnywhere);
 
-    struct ButtonSpec {
+    struct ButtonEntry {
         QPushButton*& button;
         const char* name;
         const char* caption;
         int top;
         void (app::Form1::*handler)();
     };
-    const ButtonSpec buttons[] = {
+    const ButtonEntry buttons[] = {
         {command1_, "Command1", "Open BMP", 152, &app::Form1::Command1_Click},
         {command2_, "Command2", "Make Code", 184, &app::Form1::Command2_Click},
         {command3_, "Command3", "Make Header File", 216, &app::Form1::Command3_Click},
         {command4_, "Command4", "Color Converter", 352, &app::Form1::Command4_Click},
     };
-    for (const auto& spec : buttons) {
-        spec.button = new QPushButton(spec.caption, this);
-        spec.button->setObjectName(spec.name);
-        spec.button->setGeometry(16, spec.top, 113, 25);
-        spec.button->setFont(buttonFont);
-        setBackground(spec.button, Qt::white);
-        const auto handler = spec.handler;
-        connect(spec.button, &QPushButton::clicked, this, [this, handler] { (form_.*handler)(); });
+    for (const auto& control : buttons) {
+        control.button = new QPushButton(control.caption, this);
+        control.button->setObjectName(control.name);
+        control.button->setGeometry(16, control.top, 113, 25);
+        control.button->setFont(buttonFont);
+        setBackground(control.button, Qt::white);
+        const auto handler = control.handler;
+        connect(control.button, &QPushButton::clicked, this, [this, handler] { (form_.*handler)(); });
     }
 
     // "16 Bit" sits on a second row of its frame; the frame is 9 pixels taller (and 4 higher) than a
@@ -129,23 +129,23 @@ void MainWindow::buildControls() {
         frame->setFont(buttonFont);
         setBackground(frame, kFormBackground);
     }
-    struct OptionSpec {
+    struct OptionEntry {
         QRadioButton*& option;
         QGroupBox* frame;
         const char* name;
         const char* caption;
         QRect geometry;
     };
-    const OptionSpec options[] = {
+    const OptionEntry options[] = {
         {option4_, frame1_, "Option4", "PIC", {8, 16, 73, 17}},  {option5_, frame1_, "Option5", "ARM", {56, 16, 49, 17}},
         {option1_, frame2_, "Option1", "8 Bit", {8, 16, 49, 17}}, {option2_, frame2_, "Option2", "12 Bit", {56, 16, 57, 17}},
         {option3_, frame2_, "Option3", "16 Bit", {8, 32, 57, 17}},
     };
-    for (const auto& spec : options) {
-        spec.option = new QRadioButton(spec.caption, spec.frame);
-        spec.option->setObjectName(spec.name);
-        spec.option->setGeometry(spec.geometry);
-        spec.option->setFont(buttonFont);
+    for (const auto& control : options) {
+        control.option = new QRadioButton(control.caption, control.frame);
+        control.option->setObjectName(control.name);
+        control.option->setGeometry(control.geometry);
+        control.option->setFont(buttonFont);
     }
     option4_->raise(); // "PIC" is 73 wide and reaches under "ARM"; keep "ARM" clickable on top
     option5_->raise();
@@ -153,11 +153,11 @@ void MainWindow::buildControls() {
     option4_->setChecked(true);
 
     // Working lists and boxes below the visible area: live controls that the handlers fill.
-    struct HiddenSpec {
+    struct HiddenEntry {
         const char* name;
         QRect geometry;
     };
-    const HiddenSpec lists[] = {{"List1", {168, 392, 129, 93}}, {"List2", {304, 392, 129, 93}}, {"List3", {440, 392, 129, 93}}};
+    const HiddenEntry lists[] = {{"List1", {168, 392, 129, 93}}, {"List2", {304, 392, 129, 93}}, {"List3", {440, 392, 129, 93}}};
     QListWidget** listSlots[] = {&list1_, &list2_, &list3_};
     for (std::size_t i = 0; i < 3; ++i) {
         *listSlots[i] = new QListWidget(this);
@@ -166,7 +166,7 @@ void MainWindow::buildControls() {
         (*listSlots[i])->setUniformItemSizes(true);
     }
     connect(list1_, &QListWidget::currentRowChanged, this, [this] { form_.List1_Click(); });
-    const HiddenSpec boxes[] = {{"Text3", {168, 488, 129, 19}}, {"Text4", {304, 488, 129, 19}}, {"Text5", {440, 488, 129, 19}}};
+    const HiddenEntry boxes[] = {{"Text3", {168, 488, 129, 19}}, {"Text4", {304, 488, 129, 19}}, {"Text5", {440, 488, 129, 19}}};
     QLineEdit** boxSlots[] = {&text3_, &text4_, &text5_};
     for (std::size_t i = 0; i < 3; ++i) {
         *boxSlots[i] = new QLineEdit(this);
