@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
-
 int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     const auto loaded = capture::loadPicture(code.image);
     if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
@@ -41,16 +40,16 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
 
     // Everything is computed before anything is written: a failure leaves no output half made.
     struct Output {
-        const std::optional<std::string>& path;
+        std::string path;
         std::vector<std::uint8_t> bytes;
     };
     std::vector<Output> outputs;
-    if (code.output) outputs.push_back({code.output, {text.begin(), text.end()}});
+    if (code.output) outputs.push_back({*code.output, {text.begin(), text.end()}});
     if (code.hex) {
         std::vector<std::int16_t> fileValues(conversion.packed.size() + 3);
         codegen::fillFileValues(fileValues, heightText, widthText, conversion.packed);
         const auto dataBytes = codegen::rawDataByteCount(code.depth, picture.pixels.size());
-        outputs.push_back({code.hex, codegen::rawFileBytes(fileValues, dataBytes)});
+        outputs.push_back({*code.hex, codegen::rawFileBytes(fileValues, dataBytes)});
     }
     if (code.preview) {
         std::string reason;
@@ -59,10 +58,10 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
             err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << reason << '\n';
             return kFailed;
         }
-        outputs.push_back({code.preview, std::move(*png)});
+        outputs.push_back({*code.preview, std::move(*png)});
     }
     for (const Output& output : outputs) {
-        if (const auto error = codegen::writeFileAtomically(*output.path, output.bytes)) {
+        if (const auto error = codegen::writeFileAtomically(output.path, output.bytes)) {
             err << "quorvane-cli: " << *error << '\n';
             return kFailed;
         }
