@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -149,4 +150,16 @@ TEST_F(RealColorConverter, PickCancelAndReopen) {
         EXPECT_EQ(text(w, Box::cc), "0x000000") << "a cancel in a reopened window gives black";
     });
     EXPECT_EQ(offered.back(), QColor(0, 0, 0));
+}
+
+TEST_F(RealColorConverter, RowLabelsStayClearOfTheCodeBoxes) {
+    withConverter(main, [](ColorConverterWindow& w) {
+        for (const char* name : {"Label5", "Label6", "Label7"}) {
+            auto* label = w.findChild<QLabel*>(name);
+            ASSERT_NE(label, nullptr) << name;
+            EXPECT_EQ(label->x(), 240) << name;
+            EXPECT_LT(label->x() + QFontMetrics(label->font()).horizontalAdvance(label->text()), w.box(Box::ec)->x())
+                << name << " would be hidden under the code box";
+        }
+    });
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,11 @@
 namespace quorvane::ui {
 
 using colorconv::Box;
+
+namespace {
+constexpr int kRowLabelLeft = 240; // "8 Bit", "12 Bit", "16 Bit"
+constexpr int kCodeLeft = 272;     // the code boxes
+} // namespace
 
 ColorConverterWindow::ColorConverterWindow(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -35,6 +41,16 @@ ColorConverterWindow::ColorConverterWindow(QWidget* owner)
         auto* label = new QLabel(entry.caption, this);
         label->setObjectName(entry.name);
         label->setGeometry(entry.geometry);
+        // The row labels stand in the 32 pixels before the code boxes; where the system's default font
+        // is wider than the one the layout was drawn with, a smaller size keeps the caption whole.
+        if (entry.geometry.left() == kRowLabelLeft) {
+            QFont font = label->font();
+            while (QFontMetrics(font).horizontalAdvance(label->text()) > kCodeLeft - kRowLabelLeft - 2 &&
+                   font.pointSizeF() > 6) {
+                font.setPointSizeF(font.pointSizeF() - 0.25);
+            }
+            label->setFont(font);
+        }
         label->adjustSize(); // labels size themselves to their captions
         label->move(entry.geometry.topLeft());
     }
