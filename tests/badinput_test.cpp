@@ -107,12 +107,7 @@ protected:
         std::ostringstream failures;
         FakeMainView view;
         view.folder = (dir / "program").string();
-        auto form = std::make_unique<Form1>(view);
-        form->Form_Load();
-        view.nextFile = (dir / "logo.bmp").string();
-        form->Command1_Click();
-        form->Command2_Click();
-        form->Command3_Click();
+        auto form = formAfterOneRun(view, (dir / "logo.bmp").string());
         const std::string hexBefore = proctest::slurp(dir / "program" / "logo.hex");
         const auto texts = view.texts;
         const MainState before = form->state();

@@ -42,12 +42,7 @@ protected:
         FakeMainView view;
         view.folder = (dir / "program").string();
         view.depthOption = FakeMainView::OptionButton::Option2;
-        auto form = std::make_unique<Form1>(view);
-        form->Form_Load();
-        view.nextFile = (dir / "logo.bmp").string();
-        form->Command1_Click();
-        form->Command2_Click();
-        form->Command3_Click();
+        const auto form = formAfterOneRun(view, (dir / "logo.bmp").string());
         if (view.messages.size() != 1) return "expected one message, got " + std::to_string(view.messages.size());
         const auto& message = view.messages[0];
         if (message.icon != MessageIcon::Error) failures << "no error icon (\"" << message.text << "\"); ";

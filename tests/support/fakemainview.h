@@ -1,9 +1,11 @@
 #pragma once
 // The main window held in memory: what Form1's handlers see in the tests.
 
+#include "app/form1.h"
 #include "app/mainview.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,3 +70,15 @@ struct FakeMainView : quorvane::app::MainView {
     std::string folder;
     int converterOpenings = 0;
 };
+
+// A window that has been through the whole road once: start-up, "Open BMP" on `picture`, "Make Code"
+// and "Make Header File", as a user would.
+inline std::unique_ptr<quorvane::app::Form1> formAfterOneRun(FakeMainView& view, const std::string& picture) {
+    auto form = std::make_unique<quorvane::app::Form1>(view);
+    form->Form_Load();
+    view.nextFile = picture;
+    form->Command1_Click();
+    form->Command2_Click();
+    form->Command3_Click();
+    return form;
+}
