@@ -59,6 +59,12 @@ std::optional<LoadError> refuseByDeclaredSize(std::span<const std::uint8_t> byte
     return std::nullopt;
 }
 
+std::variant<Picture, LoadError> decodeNamed(std::span<const std::uint8_t> bytes, const std::string& name) {
+    auto decoded = decodeBmp(bytes);
+    if (const auto* bad = std::get_if<DecodeError>(&decoded)) return unreadable(name, bad->reason);
+    return std::get<Picture>(std::move(decoded));
+}
+
 } // namespace
 
 std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSide) {
@@ -84,15 +90,13 @@ std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSid
     if (!readPrefix(file.get(), bytes, static_cast<std::size_t>(info.st_size), error)) {
         return unreadable(path, std::strerror(error));
     }
-    return pictureFromBytes(bytes, path, maxSide);
+    return decodeNamed(bytes, path); // the size was checked on the headers already
 }
 
 std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
                                                   int maxSide) {
     if (auto refused = refuseByDeclaredSize(bytes, name, maxSide)) return *refused;
-    auto decoded = decodeBmp(bytes);
-    if (const auto* bad = std::get_if<DecodeError>(&decoded)) return unreadable(name, bad->reason);
-    return std::get<Picture>(std::move(decoded));
+    return decodeNamed(bytes, name);
 }
 
 std::int32_t captureComponents(const Picture& picture, std::span<std::int32_t> store) {

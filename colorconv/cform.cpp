@@ -18,16 +18,13 @@ namespace {
 constexpr Box fullBoxes[] = {Box::rr, Box::gg, Box::bb};
 constexpr Box entryBoxes[] = {Box::cr, Box::cg, Box::cb};
 
-// A byte of the 12-bit code always shows both of its digits: 0x0F and 0xF0 must not read alike.
-std::string byteHex(std::int32_t value) {
-    std::string digits = hexText(static_cast<std::uint32_t>(value) & 0xFF);
-    return digits.size() < 2 ? "0" + digits : digits;
-}
-
 std::string paddedHex(std::uint32_t value, std::size_t width) {
     std::string digits = hexText(value);
     return digits.size() < width ? std::string(width - digits.size(), '0') + digits : digits;
 }
+
+// A byte of the 12-bit code always shows both of its digits: 0x0F and 0xF0 must not read alike.
+std::string byteHex(std::int32_t value) { return paddedHex(static_cast<std::uint32_t>(value) & 0xFF, 2); }
 
 bool outOfRange(double component) { return component > 255 || component < 0; }
 

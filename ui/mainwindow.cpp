@@ -254,10 +254,7 @@ void MainWindow::showPicture(const capture::Picture& picture) {
     QImage image(picture.width, picture.height, QImage::Format_RGB32);
     for (int y = 0; y < picture.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < picture.width; ++x) {
-            const std::uint32_t c = picture.pixel(x, y);
-            line[x] = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
-        }
+        for (int x = 0; x < picture.width; ++x) line[x] = toQColor(picture.pixel(x, y)).rgb();
     }
     picture1_->setPixmap(QPixmap::fromImage(image));
     picture1_->resize(picture.width, picture.height);
