@@ -17,7 +17,7 @@ test: build
 	@ctest --preset $(PRESET) -j $(JOBS)
 
 run: build
-	@build/$(PRESET)/app/quorvane
+	@build/$(PRESET)/ui/quorvane
 
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release

@@ -1,12 +1,13 @@
 #include "app/form1.h"
 
 #include "capture/capture.h"
-#include "codegen/arraytext.h"
 #include "codegen/atomicfile.h"
+#include "codegen/imagecode.h"
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
 #include "codegen/rawfile.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 
@@ -61,6 +62,7 @@ void Form1::openPicture() {
     view_.showPicture(picture);
 
     state_.imagePath = *chosen;
+    state_.pictureSize = {picture.width, picture.height};
     state_.heightText = decimalText(picture.height);
     state_.widthText = decimalText(picture.width);
     ClearData();
@@ -87,30 +89,30 @@ codegen::Depth Form1::selectedDepth() const {
 void Form1::makeCode() {
     if (state_.imageLoaded == 0) return;
 
-    const codegen::Depth depth = selectedDepth();
-    const auto target = view_.isSelected(OptionButton::Option4) ? codegen::Target::Pic : codegen::Target::Arm;
-    const std::string imageName = codegen::imageNameFromPath(state_.imagePath);
+    const codegen::CodeOptions options{
+        .depth = selectedDepth(),
+        .target = view_.isSelected(OptionButton::Option4) ? codegen::Target::Pic : codegen::Target::Arm,
+        .arrayName = codegen::imageNameFromPath(state_.imagePath)};
     const std::span<const std::int32_t> components(state_.componentStore.data(),
                                                    static_cast<std::size_t>(state_.componentCount));
-    const codegen::Conversion conversion = codegen::convert(components, depth);
-    const codegen::ArrayText text =
-        codegen::arrayText(imageName, target, state_.heightText, state_.widthText, conversion.packed);
+    const codegen::ImageCode code = codegen::makeImageCode(components, state_.pictureSize, options);
 
     view_.clearList(ListBox::List2);
     view_.clearList(ListBox::List3);
     view_.setText(TextBox::Text2, "");
-    view_.setText(TextBox::Text4, codegen::text4(conversion));
-    view_.addListItems(ListBox::List2, codegen::list2Items(conversion));
-    view_.addListItems(ListBox::List3, codegen::list3Items(conversion));
+    view_.setText(TextBox::Text4, codegen::text4(code.conversion));
+    view_.addListItems(ListBox::List2, codegen::list2Items(code.conversion));
+    view_.addListItems(ListBox::List3, codegen::list3Items(code.conversion));
 
-    codegen::fillFileValues(state_.fileValues, state_.heightText, state_.widthText, conversion.packed);
-    state_.outputCount = static_cast<std::int32_t>(conversion.packed.size());
-    state_.outputText = text.valueLine;
-    state_.fileByteCount = codegen::rawDataByteCount(depth, components.size() / 3);
+    // fileValues keeps whatever stands above the new image, as a fixed array does.
+    std::copy(code.fileImage.begin(), code.fileImage.end(), state_.fileValues.begin());
+    state_.outputCount = static_cast<std::int32_t>(code.outputCount());
+    state_.outputText = code.text.valueLine;
+    state_.fileByteCount = code.dataByteCount();
 
-    view_.setText(TextBox::Text2, text.joined("\r\n"));
+    view_.setText(TextBox::Text2, code.text.joined("\r\n"));
     view_.setClipboardText(state_.outputText);
-    view_.setText(TextBox::Text5, codegen::text5(conversion));
+    view_.setText(TextBox::Text5, codegen::text5(code.conversion));
 }
 
 void Form1::makeHeaderFile() {

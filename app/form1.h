@@ -3,14 +3,16 @@
 //
 //   "Open BMP"          Command1_Click: open-file dialog -> decode the BMP (capture/) -> refuse > 132 x 132
 //                       -> show it -> capture R, G, B of every pixel into componentStore
-//   "Make Code"         Command2_Click: reduce every component to the chosen depth -> pack into bytes
-//                       (codegen/) -> array text in Text2, value line on the clipboard -> fileValues
+//   "Make Code"         Command2_Click: componentStore, size, depth, target, name -> codegen::makeImageCode,
+//                       the one road that the command line, the fuzz targets and the benchmarks take too
+//                       (reduce -> pack -> array text -> file image -> raw bytes) -> array text in Text2,
+//                       value line on the clipboard, counts in Text4 and Text5, the file image in fileValues
 //   "Make Header File"  Command3_Click: fileValues -> <image>.hex in the program's folder, all or nothing
 //
 // Each handler talks to the window only through MainView, so all of this runs without a toolkit.
 
 #include "app/mainview.h"
-#include "codegen/reduce.h"
+#include "codegen/imagecode.h"
 
 #include <array>
 #include <cstdint>
@@ -33,6 +35,8 @@ struct MainState {
     // Bytes of the raw file that the last "Make Code" prepared. The packed count alone cannot tell it:
     // a 1-pixel image packs to 2 values at every depth, but has 1, 2 or 2 data bytes.
     std::size_t fileByteCount = 0;
+    // widthText and heightText as numbers: the window keeps its texts, the road of an image takes numbers.
+    codegen::PictureSize pictureSize;
 };
 
 class Form1 {

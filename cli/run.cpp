@@ -3,11 +3,11 @@
 #include "capture/capture.h"
 #include "cli/options.h"
 #include "cli/preview.h"
-#include "codegen/arraytext.h"
 #include "codegen/atomicfile.h"
+#include "codegen/imagecode.h"
 #include "codegen/imagename.h"
-#include "codegen/rawfile.h"
-#include "colorconv/cform.h"
+#include "codegen/numbers.h"
+#include "colorconv/colorcodes.h"
 
 #include <string>
 #include <vector>
@@ -32,11 +32,10 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     std::vector<std::int32_t> components(3 * picture.pixels.size());
     capture::captureComponents(picture, components);
 
-    const codegen::Conversion conversion = codegen::convert(components, code.depth);
-    const std::string heightText = std::to_string(picture.height), widthText = std::to_string(picture.width);
-    const std::string imageName = code.name.value_or(codegen::imageNameFromPath(code.image));
-    const std::string text =
-        codegen::arrayText(imageName, code.target, heightText, widthText, conversion.packed).joined("\n") + "\n";
+    const codegen::ImageCode result = codegen::makeImageCode(
+        components, {picture.width, picture.height},
+        {.depth = code.depth, .target = code.target, .arrayName = code.name.value_or(codegen::imageNameFromPath(code.image))});
+    const std::string text = result.text.joined("\n") + "\n";
 
     // Everything is computed before anything is written: a failure leaves no output half made.
     struct Output {
@@ -45,15 +44,10 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     };
     std::vector<Output> outputs;
     if (code.output) outputs.push_back({*code.output, {text.begin(), text.end()}});
-    if (code.hex) {
-        std::vector<std::int16_t> fileValues(conversion.packed.size() + 3);
-        codegen::fillFileValues(fileValues, heightText, widthText, conversion.packed);
-        const auto dataBytes = codegen::rawDataByteCount(code.depth, picture.pixels.size());
-        outputs.push_back({*code.hex, codegen::rawFileBytes(fileValues, dataBytes)});
-    }
+    if (code.hex) outputs.push_back({*code.hex, result.rawFile});
     if (code.preview) {
         std::string reason;
-        auto png = encodePng(picture.width, picture.height, displayedComponents(conversion.parts, code.depth), reason);
+        auto png = encodePng(picture.width, picture.height, displayedComponents(result.conversion.parts, code.depth), reason);
         if (!png) {
             err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << reason << '\n';
             return kFailed;
@@ -78,24 +72,21 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
 }
 
 int runColor(const ColorCommand& color, std::ostream& out) {
-    using colorconv::Box;
-    colorconv::MemoryColorView window;
-    colorconv::Cform form(window);
-    form.loadDesignState();
-    window.setText(Box::cr, std::to_string(color.red));
-    window.setText(Box::cg, std::to_string(color.green));
-    window.setText(Box::cb, std::to_string(color.blue));
-    form.Custombtn_Click();
-    const auto line = [&](const char* label, std::initializer_list<Box> boxes) {
+    const colorconv::ColorCodes codes = colorconv::colorCodes(color.red, color.green, color.blue);
+    const auto line = [&out](const char* label, std::initializer_list<std::string> fields) {
         out << label;
-        for (Box box : boxes) out << ' ' << window.text(box);
+        for (const std::string& field : fields) out << ' ' << field;
         out << '\n';
     };
-    line("full", {Box::rr, Box::gg, Box::bb});
-    line("8", {Box::er, Box::eg, Box::eb, Box::ec});
-    line("12", {Box::tr, Box::tg, Box::tb, Box::tc});
-    line("16", {Box::sr, Box::sg, Box::sb, Box::sc});
-    line("value", {Box::cc});
+    const auto depthLine = [&line](const char* label, const colorconv::DepthCode& depth) {
+        const auto& [r, g, b] = depth.parts;
+        line(label, {codegen::decimalText(r), codegen::decimalText(g), codegen::decimalText(b), depth.code});
+    };
+    line("full", {codegen::decimalText(color.red), codegen::decimalText(color.green), codegen::decimalText(color.blue)});
+    depthLine("8", codes.bits8);
+    depthLine("12", codes.bits12);
+    depthLine("16", codes.bits16);
+    line("value", {codes.colorValueText});
     out.flush();
     return out ? kOk : kFailed;
 }

@@ -20,12 +20,11 @@ struct ArrayText {
 
 // The declaration's count is the number of packed values + 4, one more than the values listed: C fills
 // the last element with 0. The name is made a valid C identifier.
-ArrayText arrayText(std::string_view imageName, Target target, std::string_view heightText,
-                    std::string_view widthText, std::span<const std::int32_t> packed);
+ArrayText arrayText(std::string_view imageName, Target target, int height, int width,
+                    std::span<const std::int32_t> packed);
 
 // Writes height - 1, width - 1, the packed values and a closing 0 into entries 0 to packed.size() + 2 of
 // fileValues, leaving the entries above as they were. Throws std::length_error if fileValues is too short.
-void fillFileValues(std::span<std::int16_t> fileValues, std::string_view heightText, std::string_view widthText,
-                    std::span<const std::int32_t> packed);
+void fillFileValues(std::span<std::int16_t> fileValues, int height, int width, std::span<const std::int32_t> packed);
 
 } // namespace quorvane::codegen

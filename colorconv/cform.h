@@ -1,11 +1,12 @@
 #pragma once
 // The colour converter: one colour, picked or typed, shown as its full components, its parts and codes
 // at 8 Bit (3-3-2), 12 Bit (4-4-4) and 16 Bit (5-6-5), and its 24-bit colour value. The boxes are its
-// only store: each step writes text into a box and later steps read that text back as a number.
+// only store: the full-value boxes are read back as numbers, and colorCodes turns them into the rest.
 
-#include "codegen/reduce.h"
+#include "colorconv/colorcodes.h"
 #include "colorconv/colorview.h"
 
+#include <array>
 #include <cstdint>
 
 namespace quorvane::colorconv {
@@ -26,9 +27,7 @@ public:
 
 private:
     double valueOf(Box box) const;
-    std::int32_t partValueOf(Box box) const;
-    std::int32_t componentOf(Box box) const;
-    void writePart(Box target, Box source, codegen::Depth depth, codegen::Channel channel);
+    void writeDepth(const DepthCode& depth, const std::array<Box, 4>& boxes); // three parts, then the code
 
     ColorView& view_;
     std::uint32_t dialogColor_ = 0; // the colour dialog keeps the last colour it returned

@@ -1,4 +1,5 @@
 #include "colorconv/cform.h"
+#include "support/memorycolorview.h"
 
 #include <gtest/gtest.h>
 

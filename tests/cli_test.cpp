@@ -1,6 +1,5 @@
 #include "capture/capture.h"
-#include "codegen/arraytext.h"
-#include "codegen/reduce.h"
+#include "codegen/imagecode.h"
 #include "support/bmpwriter.h"
 #include "support/process.h"
 #include "support/tempdir.h"
@@ -69,7 +68,7 @@ TEST_F(Cli, ArrayTextOfTheWalkThroughImage) {
     }
 }
 
-// The program and the library must never disagree: same image, same options, same text.
+// The program and the library's one road must never disagree: same image, same options, same text and bytes.
 TEST_F(Cli, OutputIsTheCoresForALargerImage) {
     std::vector<std::uint32_t> pixels(7 * 5);
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 0x3B1F27u) & 0xFFFFFF;
@@ -77,12 +76,15 @@ TEST_F(Cli, OutputIsTheCoresForALargerImage) {
     std::vector<std::int32_t> components;
     for (std::uint32_t p : pixels) components.insert(components.end(), {std::int32_t(p & 0xFF), std::int32_t((p >> 8) & 0xFF), std::int32_t(p >> 16)});
     for (auto [depth, flag] : {std::pair{codegen::Depth::Bits8, "8"}, {codegen::Depth::Bits12, "12"}, {codegen::Depth::Bits16, "16"}}) {
-        const auto expected =
-            codegen::arrayText("odd", codegen::Target::Arm, "5", "7", codegen::convert(components, depth).packed).joined("\n") + "\n";
-        const auto result = run({cli, "code", "--target", "arm", "--depth", flag, "--output", path("odd.c"), path("odd.bmp")});
+        const auto core = codegen::makeImageCode(components, {7, 5},
+                                                 {.depth = depth, .target = codegen::Target::Arm, .arrayName = "odd"});
+        const auto result = run({cli, "code", "--target", "arm", "--depth", flag, "--output", path("odd.c"),
+                                 "--hex", path("odd.hex"), path("odd.bmp")});
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(proctest::slurp(path("odd.c")), expected) << flag;
+        EXPECT_EQ(proctest::slurp(path("odd.c")), core.text.joined("\n") + "\n") << flag;
+        const std::string hex = proctest::slurp(path("odd.hex"));
+        EXPECT_EQ(std::vector<std::uint8_t>(hex.begin(), hex.end()), core.rawFile) << flag;
     }
 }
 

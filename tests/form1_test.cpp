@@ -99,6 +99,32 @@ TEST_F(MainWindowLogic, RoadOfOneImageAtEachDepthAndTarget) {
     }
 }
 
+// The window is one front end of the road that the command line also takes: its state after Make Code and
+// the file of Make Header File are the entry point's result for the same picture.
+TEST_F(MainWindowLogic, StateIsTheEntryPointsResultAtEveryDepth) {
+    std::vector<std::uint32_t> pixels(7 * 5);
+    std::vector<std::int32_t> components;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<std::uint32_t>(i * 0x3B1F27u) & 0xFFFFFF;
+        components.insert(components.end(), {std::int32_t(pixels[i] & 0xFF), std::int32_t((pixels[i] >> 8) & 0xFF),
+                                             std::int32_t(pixels[i] >> 16)});
+    }
+    open(image("odd.bmp", 7, 5, pixels));
+    using quorvane::codegen::Depth;
+    for (auto [option, depth] : {std::pair{OptionButton::Option1, Depth::Bits8}, {OptionButton::Option2, Depth::Bits12},
+                                 {OptionButton::Option3, Depth::Bits16}}) {
+        view.depthOption = option;
+        form->Command2_Click();
+        const auto code = quorvane::codegen::makeImageCode(components, {7, 5}, {.depth = depth, .arrayName = "odd"});
+        EXPECT_EQ(view.text(TextBox::Text2), code.text.joined("\r\n"));
+        EXPECT_EQ(view.clipboard, code.text.valueLine);
+        EXPECT_EQ(state().outputCount, static_cast<std::int32_t>(code.outputCount()));
+        EXPECT_TRUE(std::equal(code.fileImage.begin(), code.fileImage.end(), state().fileValues.begin()));
+        form->Command3_Click();
+        EXPECT_EQ(hexFile("odd.hex"), code.rawFile);
+    }
+}
+
 TEST_F(MainWindowLogic, NothingHappensBeforeAPictureIsCaptured) {
     form->Command2_Click();
     form->Command3_Click();

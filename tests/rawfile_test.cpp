@@ -14,7 +14,7 @@ std::vector<std::uint8_t> rawFileOf(const std::vector<std::int32_t>& components,
                                     Depth depth) {
     const auto packed = convert(components, depth).packed;
     std::vector<std::int16_t> fileValues(60001);
-    fillFileValues(fileValues, std::to_string(height), std::to_string(width), packed);
+    fillFileValues(fileValues, height, width, packed);
     return rawFileBytes(fileValues, rawDataByteCount(depth, static_cast<std::size_t>(height * width)));
 }
 

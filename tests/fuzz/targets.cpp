@@ -1,10 +1,9 @@
 #include "tests/fuzz/targets.h"
 
 #include "capture/capture.h"
-#include "codegen/arraytext.h"
-#include "codegen/rawfile.h"
-#include "codegen/reduce.h"
+#include "codegen/imagecode.h"
 #include "colorconv/cform.h"
+#include "tests/support/memorycolorview.h"
 
 #include <algorithm>
 #include <span>
@@ -46,17 +45,15 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::int32_t> store(3 * picture->pixels.size());
     const auto count = static_cast<std::size_t>(capture::captureComponents(*picture, store));
     require(count == 3 * picture->pixels.size());
-    const std::string height = std::to_string(picture->height), width = std::to_string(picture->width);
+    const codegen::PictureSize pictureSize{picture->width, picture->height};
     for (auto depth : {codegen::Depth::Bits8, codegen::Depth::Bits12, codegen::Depth::Bits16}) {
-        const auto conversion = codegen::convert(std::span<const std::int32_t>(store.data(), count), depth);
-        for (std::int32_t value : conversion.packed) require(value >= 0 && value <= 255);
-        const auto text = codegen::arrayText("fuzz", codegen::Target::Arm, height, width, conversion.packed);
-        require(static_cast<std::size_t>(std::count(text.valueLine.begin(), text.valueLine.end(), ',')) ==
-                conversion.packed.size() + 2);
-        std::vector<std::int16_t> fileValues(conversion.packed.size() + 3);
-        codegen::fillFileValues(fileValues, height, width, conversion.packed);
-        const auto dataBytes = codegen::rawDataByteCount(depth, picture->pixels.size());
-        require(codegen::rawFileBytes(fileValues, dataBytes).size() == dataBytes + 2);
+        const auto code = codegen::makeImageCode(store, pictureSize, {.depth = depth, .target = codegen::Target::Arm,
+                                                               .arrayName = "fuzz"});
+        for (std::int32_t value : code.conversion.packed) require(value >= 0 && value <= 255);
+        require(static_cast<std::size_t>(std::count(code.text.valueLine.begin(), code.text.valueLine.end(), ',')) ==
+                code.outputCount() + 2);
+        require(code.rawFile.size() >= 3 && code.rawFile.size() <= code.outputCount() + 2);
+        require(code.rawFile[0] == picture->height - 1 && code.rawFile[1] == picture->width - 1);
     }
 }
 

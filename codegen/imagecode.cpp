@@ -1,0 +1,32 @@
+#include "codegen/imagecode.h"
+
+#include "codegen/rawfile.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace quorvane::codegen {
+
+ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize size,
+                        const CodeOptions& options) {
+    if (size.width < 1 || size.height < 1) {
+        throw std::invalid_argument("makeImageCode: a picture of " + std::to_string(size.width) + " x " +
+                                    std::to_string(size.height) + " pixels has nothing to convert");
+    }
+    const std::size_t pixels = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
+    if (components.size() != 3 * pixels) {
+        throw std::invalid_argument("makeImageCode: " + std::to_string(components.size()) +
+                                    " components for " + std::to_string(pixels) + " pixels");
+    }
+
+    ImageCode code;
+    code.conversion = convert(components, options.depth);
+    const std::vector<std::int32_t>& packed = code.conversion.packed;
+    code.text = arrayText(options.arrayName, options.target, size.height, size.width, packed);
+    code.fileImage.resize(packed.size() + 3);
+    fillFileValues(code.fileImage, size.height, size.width, packed);
+    code.rawFile = rawFileBytes(code.fileImage, rawDataByteCount(options.depth, pixels));
+    return code;
+}
+
+} // namespace quorvane::codegen
