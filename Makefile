@@ -22,6 +22,7 @@ run: build
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
 	@build/release/bench/quorvane_bench
+	@build/release/bench/quorvane_dither_quality
 	@build/release/bench/quorvane_process_bench build/release/cli/quorvane-cli
 	@build/release/bench/quorvane_ui_bench
 

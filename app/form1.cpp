@@ -2,6 +2,7 @@
 
 #include "capture/capture.h"
 #include "codegen/atomicfile.h"
+#include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 #include <filesystem>
 
 namespace quorvane::app {
@@ -61,6 +63,11 @@ void Form1::openPicture() {
     const auto& picture = std::get<capture::Picture>(loaded);
     view_.showPicture(picture);
 
+    // A new picture is shown as it is: the display's view belonged to the last one.
+    if (state_.showAsDisplayed) {
+        state_.showAsDisplayed = false;
+        view_.setShowAsDisplayedTicked(false);
+    }
     state_.imagePath = *chosen;
     state_.pictureSize = {picture.width, picture.height};
     state_.heightText = decimalText(picture.height);
@@ -73,6 +80,7 @@ void Form1::openPicture() {
     view_.setText(TextBox::Text1, state_.heightText + "x" + state_.widthText + " - " + state_.imagePath);
 
     state_.componentCount = capture::captureComponents(picture, state_.componentStore);
+    state_.picture = picture;
     state_.pixelColor = static_cast<std::int32_t>(picture.pixels.back());
     state_.pixelRed = static_cast<std::uint8_t>(state_.pixelColor & 0xFF);
     state_.pixelGreen = static_cast<std::uint8_t>((state_.pixelColor >> 8) & 0xFF);
@@ -92,7 +100,8 @@ void Form1::makeCode() {
     const codegen::CodeOptions options{
         .depth = selectedDepth(),
         .target = view_.isSelected(OptionButton::Option4) ? codegen::Target::Pic : codegen::Target::Arm,
-        .arrayName = codegen::imageNameFromPath(state_.imagePath)};
+        .arrayName = codegen::imageNameFromPath(state_.imagePath),
+        .dither = state_.dithering};
     const std::span<const std::int32_t> components(state_.componentStore.data(),
                                                    static_cast<std::size_t>(state_.componentCount));
     const codegen::ImageCode code = codegen::makeImageCode(components, state_.pictureSize, options);
@@ -109,10 +118,41 @@ void Form1::makeCode() {
     state_.outputCount = static_cast<std::int32_t>(code.outputCount());
     state_.outputText = code.text.valueLine;
     state_.fileByteCount = code.dataByteCount();
+    state_.fileDepth = options.depth;
 
     view_.setText(TextBox::Text2, code.text.joined("\r\n"));
     view_.setClipboardText(state_.outputText);
     view_.setText(TextBox::Text5, codegen::text5(code.conversion));
+    if (state_.showAsDisplayed) showCurrentPicture();
+}
+
+void Form1::setDithering(codegen::Dither dithering) { state_.dithering = dithering; }
+
+void Form1::setShowAsDisplayed(bool show) {
+    state_.showAsDisplayed = show;
+    guarded([this] { showCurrentPicture(); });
+}
+
+// The display's view is built from the bytes the file would hold, never from intermediate state, so it
+// shows exactly what the panel will.
+void Form1::showCurrentPicture() {
+    if (state_.imageLoaded == 0) return;
+    const bool haveFile = state_.outputCount > 0;
+    if (!state_.showAsDisplayed || !haveFile) {
+        view_.showPicture(state_.picture);
+        return;
+    }
+    const auto bytes = codegen::rawFileBytes(state_.fileValues, state_.fileByteCount);
+    const auto decoded = codegen::decodeRawFile(bytes, state_.fileDepth);
+    if (!decoded) throw std::logic_error("the file image does not read back");
+    const auto rgb = codegen::displayedComponents(decoded->parts, state_.fileDepth);
+    capture::Picture shown{.width = decoded->width, .height = decoded->height, .pixels = {}};
+    shown.pixels.reserve(rgb.size() / 3);
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+        shown.pixels.push_back(rgb[i] | static_cast<std::uint32_t>(rgb[i + 1]) << 8 |
+                               static_cast<std::uint32_t>(rgb[i + 2]) << 16);
+    }
+    view_.showPicture(shown);
 }
 
 void Form1::makeHeaderFile() {

@@ -9,6 +9,10 @@
 //                       value line on the clipboard, counts in Text4 and Text5, the file image in fileValues
 //   "Make Header File"  Command3_Click: fileValues -> <image>.hex in the program's folder, all or nothing
 //
+// The picture's context menu adds two choices: the dithering that "Make Code" passes to makeImageCode
+// (none unless chosen), and "Show as the display shows it", which puts the file image of the last
+// "Make Code", read back as the panel reads it, in Picture1 instead of the picture as opened.
+//
 // Each handler talks to the window only through MainView, so all of this runs without a toolkit.
 
 #include "app/mainview.h"
@@ -37,6 +41,10 @@ struct MainState {
     std::size_t fileByteCount = 0;
     // widthText and heightText as numbers: the window keeps its texts, the road of an image takes numbers.
     codegen::PictureSize pictureSize;
+    capture::Picture picture;                       // as opened, to show again after the display's view
+    codegen::Depth fileDepth = codegen::Depth::Bits8; // the depth of the file image in fileValues
+    codegen::Dither dithering = codegen::Dither::None;
+    bool showAsDisplayed = false;
 };
 
 class Form1 {
@@ -53,6 +61,10 @@ public:
     void Picture1_MouseMove(int button, int shift, int x, int y);
     void List1_Click();
 
+    // The picture's context menu.
+    void setDithering(codegen::Dither dithering);
+    void setShowAsDisplayed(bool show);
+
     const MainState& state() const { return state_; }
 
     static constexpr const char* kStartCaption = "Quorvane Tessaline.";
@@ -61,6 +73,7 @@ private:
     void openPicture();
     void makeCode();
     void makeHeaderFile();
+    void showCurrentPicture();
     codegen::Depth selectedDepth() const;
     template <typename Handler> void guarded(Handler handler);
 

@@ -30,6 +30,7 @@ public:
                                const std::string& pattern) = 0;
     virtual std::optional<std::string> chooseOpenFile() = 0; // nullopt when cancelled
     virtual void showPicture(const capture::Picture& picture) = 0;
+    virtual void setShowAsDisplayedTicked(bool ticked) = 0; // the context menu's tick, without a callback
 
     virtual void showMessage(const std::string& text, MessageIcon icon) = 0; // modal, titled "Quorvane"
     virtual void setClipboardText(const std::string& text) = 0;

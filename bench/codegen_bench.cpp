@@ -29,9 +29,9 @@ std::vector<std::int32_t> largestImage() {
     return components;
 }
 
-void wholePath(benchmark::State& state, Depth depth) {
+void wholePath(benchmark::State& state, Depth depth, Dither dither) {
     const auto components = largestImage();
-    const CodeOptions options{.depth = depth, .target = Target::Arm, .arrayName = "logo"};
+    const CodeOptions options{.depth = depth, .target = Target::Arm, .arrayName = "logo", .dither = dither};
     state.SetLabel(heapKept ? "heap kept" : "default heap");
     for (auto _ : state) {
         ImageCode code = makeImageCode(components, {132, 132}, options);
@@ -43,6 +43,22 @@ void wholePath(benchmark::State& state, Depth depth) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(wholePath, depth8, Depth::Bits8)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(wholePath, depth12, Depth::Bits12)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(wholePath, depth16, Depth::Bits16)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(wholePath, depth8, Depth::Bits8, Dither::None)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(wholePath, depth12, Depth::Bits12, Dither::None)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(wholePath, depth16, Depth::Bits16, Dither::None)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(wholePath, depth8_ordered, Depth::Bits8, Dither::Ordered)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(wholePath, depth8_fs, Depth::Bits8, Dither::ErrorDiffusion)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(wholePath, depth12_fs, Depth::Bits12, Dither::ErrorDiffusion)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(wholePath, depth16_fs, Depth::Bits16, Dither::ErrorDiffusion)->Unit(benchmark::kMicrosecond);
+
+// Dithering alone: the parts of the largest image, without the text and the file.
+void ditherOnly(benchmark::State& state, Dither dither) {
+    const auto components = largestImage();
+    for (auto _ : state) {
+        auto parts = ditheredParts(components, 132, Depth::Bits12, dither);
+        benchmark::DoNotOptimize(parts);
+    }
+}
+BENCHMARK_CAPTURE(ditherOnly, none12, Dither::None)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ditherOnly, ordered12, Dither::Ordered)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ditherOnly, fs12, Dither::ErrorDiffusion)->Unit(benchmark::kMicrosecond);

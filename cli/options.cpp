@@ -43,8 +43,8 @@ Command parseCode(std::span<const std::string_view> args) {
             option = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        const bool known = option == "--depth" || option == "--target" || option == "--name" ||
-                           option == "--output" || option == "--hex" || option == "--preview";
+        const bool known = option == "--depth" || option == "--target" || option == "--dither" ||
+                           option == "--name" || option == "--output" || option == "--hex" || option == "--preview";
         if (!known) return UsageError{"unknown option " + std::string(option)};
         if (!value) {
             if (i + 1 >= args.size()) return UsageError{std::string(option) + " needs a value"};
@@ -58,6 +58,10 @@ Command parseCode(std::span<const std::string_view> args) {
             if (*value == "pic") code.target = codegen::Target::Pic;
             else if (*value == "arm") code.target = codegen::Target::Arm;
             else return UsageError{"--target must be pic or arm, not \"" + std::string(*value) + "\""};
+        } else if (option == "--dither") {
+            const auto dither = codegen::ditherFromName(*value);
+            if (!dither) return UsageError{"--dither must be none, ordered or fs, not \"" + std::string(*value) + "\""};
+            code.dither = *dither;
         } else if (option == "--name") {
             code.name = std::string(*value);
         } else if (value->empty()) {
@@ -106,15 +110,17 @@ Command parseCommandLine(std::span<const std::string_view> args) {
 
 std::string_view usageText() {
     return "Usage:\n"
-           "  quorvane-cli code [--depth 8|12|16] [--target pic|arm] [--name NAME] [--output FILE]\n"
-           "                    [--hex FILE] [--preview FILE.png] IMAGE\n"
+           "  quorvane-cli code [--depth 8|12|16] [--target pic|arm] [--dither none|ordered|fs]\n"
+           "                    [--name NAME] [--output FILE] [--hex FILE] [--preview FILE.png] IMAGE\n"
            "  quorvane-cli color R G B\n"
            "  quorvane-cli --help | --version\n"
            "\n"
            "code    Converts a BMP of at most 132 x 132 pixels into C array source for the display\n"
            "        (standard output, or FILE with --output), the raw file for the firmware (--hex) and a\n"
            "        PNG of the picture as the display shows it (--preview). Defaults: --depth 8,\n"
-           "        --target pic; the array is named after IMAGE unless --name is given.\n"
+           "        --target pic, --dither none; the array is named after IMAGE unless --name is given.\n"
+           "        --dither ordered (a Bayer matrix) or fs (Floyd-Steinberg error diffusion) trades\n"
+           "        banding in gradients for a fine pattern.\n"
            "color   Prints one colour's parts and codes at every depth, each component 0 to 255.\n"
            "\n"
            "Exit status: 0 on success, 1 when the image or an output fails, 2 for a usage error.\n";

@@ -2,6 +2,7 @@
 // The command line of quorvane-cli, parsed into plain data.
 
 #include "codegen/arraytext.h"
+#include "codegen/dither.h"
 #include "codegen/reduce.h"
 
 #include <optional>
@@ -15,6 +16,7 @@ namespace quorvane::cli {
 struct CodeCommand {
     codegen::Depth depth = codegen::Depth::Bits8;
     codegen::Target target = codegen::Target::Pic;
+    codegen::Dither dither = codegen::Dither::None;
     std::optional<std::string> name;
     std::optional<std::string> output;
     std::optional<std::string> hex;

@@ -4,16 +4,6 @@
 
 namespace quorvane::cli {
 
-std::vector<std::uint8_t> displayedComponents(std::span<const std::int32_t> parts, codegen::Depth depth) {
-    std::vector<std::uint8_t> rgb(parts.size());
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const int largest = codegen::largestPart(depth, static_cast<codegen::Channel>(i % 3));
-        // Every largest part is odd, so part * 255 / largest never lies exactly halfway.
-        rgb[i] = static_cast<std::uint8_t>((2 * parts[i] * 255 + largest) / (2 * largest));
-    }
-    return rgb;
-}
-
 namespace {
 
 struct PngSink {

@@ -4,6 +4,7 @@
 #include "cli/options.h"
 #include "cli/preview.h"
 #include "codegen/atomicfile.h"
+#include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
@@ -34,7 +35,10 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
 
     const codegen::ImageCode result = codegen::makeImageCode(
         components, {picture.width, picture.height},
-        {.depth = code.depth, .target = code.target, .arrayName = code.name.value_or(codegen::imageNameFromPath(code.image))});
+        {.depth = code.depth,
+         .target = code.target,
+         .arrayName = code.name.value_or(codegen::imageNameFromPath(code.image)),
+         .dither = code.dither});
     const std::string text = result.text.joined("\n") + "\n";
 
     // Everything is computed before anything is written: a failure leaves no output half made.
@@ -46,8 +50,12 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     if (code.output) outputs.push_back({*code.output, {text.begin(), text.end()}});
     if (code.hex) outputs.push_back({*code.hex, result.rawFile});
     if (code.preview) {
-        std::string reason;
-        auto png = encodePng(picture.width, picture.height, displayedComponents(result.conversion.parts, code.depth), reason);
+        // What the panel shows for the bytes written: the raw file read back as the firmware reads it.
+        const auto shown = codegen::decodeRawFile(result.rawFile, code.depth);
+        std::string reason = "the raw file does not read back";
+        auto png = shown ? encodePng(shown->width, shown->height, codegen::displayedComponents(shown->parts, code.depth),
+                                     reason)
+                         : std::nullopt;
         if (!png) {
             err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << reason << '\n';
             return kFailed;

@@ -1,4 +1,5 @@
-# quorvane_add_image(<target> IMAGE <bmp> [DEPTH 8|12|16] [TARGET pic|arm] [NAME <name>])
+# quorvane_add_image(<target> IMAGE <bmp> [DEPTH 8|12|16] [TARGET pic|arm] [DITHER none|ordered|fs]
+#                    [NAME <name>])
 #
 # Generates C array source from a BMP at build time, with quorvane-cli, and adds it to <target>.
 # The source is regenerated whenever the BMP changes. The program used is, in this order: the
@@ -6,26 +7,27 @@
 # file's install location or on the PATH.
 include_guard(GLOBAL)
 
+# Gives ARG_<option> its default when the option is not given, and stops at a word it does not take.
+macro(_quorvane_choice option default words said)
+    if(NOT ARG_${option})
+        set(ARG_${option} ${default})
+    endif()
+    if(NOT ARG_${option} MATCHES "^(${words})$")
+        message(FATAL_ERROR "quorvane_add_image: ${option} must be ${said}, not ${ARG_${option}}")
+    endif()
+endmacro()
+
 function(quorvane_add_image target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "IMAGE;DEPTH;TARGET;NAME" "")
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "IMAGE;DEPTH;TARGET;DITHER;NAME" "")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "quorvane_add_image: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
     endif()
     if(NOT ARG_IMAGE)
         message(FATAL_ERROR "quorvane_add_image: IMAGE is required")
     endif()
-    if(NOT ARG_DEPTH)
-        set(ARG_DEPTH 8)
-    endif()
-    if(NOT ARG_DEPTH MATCHES "^(8|12|16)$")
-        message(FATAL_ERROR "quorvane_add_image: DEPTH must be 8, 12 or 16, not ${ARG_DEPTH}")
-    endif()
-    if(NOT ARG_TARGET)
-        set(ARG_TARGET pic)
-    endif()
-    if(NOT ARG_TARGET MATCHES "^(pic|arm)$")
-        message(FATAL_ERROR "quorvane_add_image: TARGET must be pic or arm, not ${ARG_TARGET}")
-    endif()
+    _quorvane_choice(DEPTH 8 "8|12|16" "8, 12 or 16")
+    _quorvane_choice(TARGET pic "pic|arm" "pic or arm")
+    _quorvane_choice(DITHER none "none|ordered|fs" "none, ordered or fs")
 
     if(QUORVANE_CLI)
         set(cli "${QUORVANE_CLI}")
@@ -39,7 +41,11 @@ function(quorvane_add_image target)
 
     get_filename_component(image "${ARG_IMAGE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     get_filename_component(stem "${image}" NAME_WE)
-    set(source "${CMAKE_CURRENT_BINARY_DIR}/quorvane/${target}_${stem}_${ARG_DEPTH}.c")
+    set(variant ${ARG_DEPTH})
+    if(NOT ARG_DITHER STREQUAL "none")
+        string(APPEND variant "_${ARG_DITHER}")
+    endif()
+    set(source "${CMAKE_CURRENT_BINARY_DIR}/quorvane/${target}_${stem}_${variant}.c")
     set(name_option)
     if(DEFINED ARG_NAME)
         set(name_option --name "${ARG_NAME}")
@@ -48,7 +54,8 @@ function(quorvane_add_image target)
     add_custom_command(
         OUTPUT "${source}"
         COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_CURRENT_BINARY_DIR}/quorvane"
-        COMMAND "${cli}" code --depth ${ARG_DEPTH} --target ${ARG_TARGET} ${name_option} --output "${source}" "${image}"
+        COMMAND "${cli}" code --depth ${ARG_DEPTH} --target ${ARG_TARGET} --dither ${ARG_DITHER} ${name_option}
+                --output "${source}" "${image}"
         DEPENDS "${image}" ${cli_dependency}
         COMMENT "Converting ${stem} to a ${ARG_DEPTH}-bit array"
         VERBATIM)

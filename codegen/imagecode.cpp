@@ -20,7 +20,9 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
     }
 
     ImageCode code;
-    code.conversion = convert(components, options.depth);
+    code.conversion.depth = options.depth;
+    code.conversion.parts = ditheredParts(components, size.width, options.depth, options.dither);
+    code.conversion.packed = packParts(code.conversion.parts, options.depth);
     const std::vector<std::int32_t>& packed = code.conversion.packed;
     code.text = arrayText(options.arrayName, options.target, size.height, size.width, packed);
     code.fileImage.resize(packed.size() + 3);

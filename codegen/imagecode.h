@@ -3,10 +3,11 @@
 // the fuzz targets, the benchmarks) hands in the captured components and gets back everything it shows
 // or writes; none of them chains the steps itself.
 //
-//   components -> reduce to the depth -> pack into bytes -> array text (declaration, value line)
-//                                                        -> file image -> raw file bytes
+//   components -> reduce to the depth (or dither) -> pack into bytes -> array text (declaration, value line)
+//                                                                   -> file image -> raw file bytes
 
 #include "codegen/arraytext.h"
+#include "codegen/dither.h"
 #include "codegen/reduce.h"
 
 #include <cstddef>
@@ -22,12 +23,12 @@ struct PictureSize {
     int height = 0;
 };
 
-// How a picture becomes code. Options that change the bytes (a dithering mode, say) belong here, each
-// defaulting to today's output.
+// How a picture becomes code. Every option that changes the bytes defaults to the plain reduction.
 struct CodeOptions {
     Depth depth = Depth::Bits8;
     Target target = Target::Pic;
     std::string arrayName; // the image's name; made a valid C identifier in the declaration
+    Dither dither = Dither::None;
 };
 
 struct ImageCode {

@@ -1,4 +1,5 @@
 #include "capture/capture.h"
+#include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "support/bmpwriter.h"
 #include "support/process.h"
@@ -68,23 +69,35 @@ TEST_F(Cli, ArrayTextOfTheWalkThroughImage) {
     }
 }
 
-// The program and the library's one road must never disagree: same image, same options, same text and bytes.
+// The program and the library's one road must never disagree: same image, same options, same text and
+// bytes; and the preview is the hex file read back, level for level, at every depth and dithering mode.
 TEST_F(Cli, OutputIsTheCoresForALargerImage) {
     std::vector<std::uint32_t> pixels(7 * 5);
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 0x3B1F27u) & 0xFFFFFF;
     bmptest::writeFile(dir / "odd.bmp", bmptest::bmp24(7, 5, pixels));
     std::vector<std::int32_t> components;
     for (std::uint32_t p : pixels) components.insert(components.end(), {std::int32_t(p & 0xFF), std::int32_t((p >> 8) & 0xFF), std::int32_t(p >> 16)});
+    using codegen::Dither;
     for (auto [depth, flag] : {std::pair{codegen::Depth::Bits8, "8"}, {codegen::Depth::Bits12, "12"}, {codegen::Depth::Bits16, "16"}}) {
-        const auto core = codegen::makeImageCode(components, {7, 5},
-                                                 {.depth = depth, .target = codegen::Target::Arm, .arrayName = "odd"});
-        const auto result = run({cli, "code", "--target", "arm", "--depth", flag, "--output", path("odd.c"),
-                                 "--hex", path("odd.hex"), path("odd.bmp")});
-        EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(proctest::slurp(path("odd.c")), core.text.joined("\n") + "\n") << flag;
-        const std::string hex = proctest::slurp(path("odd.hex"));
-        EXPECT_EQ(std::vector<std::uint8_t>(hex.begin(), hex.end()), core.rawFile) << flag;
+        for (Dither dither : {Dither::None, Dither::Ordered, Dither::ErrorDiffusion}) {
+            const std::string mode(codegen::ditherName(dither));
+            const auto core = codegen::makeImageCode(
+                components, {7, 5}, {.depth = depth, .target = codegen::Target::Arm, .arrayName = "odd", .dither = dither});
+            const auto result = run({cli, "code", "--target", "arm", "--depth", flag, "--dither", mode, "--output",
+                                     path("odd.c"), "--hex", path("odd.hex"), "--preview", path("odd.png"), path("odd.bmp")});
+            EXPECT_EQ(result.status, 0) << result.err;
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(proctest::slurp(path("odd.c")), core.text.joined("\n") + "\n") << flag << " " << mode;
+            const auto hex = bytesOf(path("odd.hex"));
+            EXPECT_EQ(hex, core.rawFile) << flag << " " << mode;
+            const auto decoded = codegen::decodeRawFile(hex, depth);
+            ASSERT_TRUE(decoded);
+            int width = 0, height = 0;
+            EXPECT_EQ(readPng(path("odd.png"), width, height), codegen::displayedComponents(decoded->parts, depth))
+                << flag << " " << mode;
+            EXPECT_EQ(width, 7);
+            EXPECT_EQ(height, 5);
+        }
     }
 }
 
@@ -141,6 +154,8 @@ TEST_F(Cli, ExitStatusesAndMessages) {
         {{"code", "--bogus", path("logo.bmp")}, 2, "unknown option --bogus"},
         {{"code", "--depth", "7", path("logo.bmp")}, 2, "--depth must be 8, 12 or 16"},
         {{"code", "--target", "avr", path("logo.bmp")}, 2, "--target must be pic or arm"},
+        {{"code", "--dither", "bayer", path("logo.bmp")}, 2, "--dither must be none, ordered or fs"},
+        {{"code", "--dither=FS", path("logo.bmp")}, 2, "--dither must be none, ordered or fs"},
         {{"code", "--depth"}, 2, "needs a value"},
         {{"code", path("logo.bmp"), path("logo.bmp")}, 2, "more than one IMAGE"},
         {{"code", path("missing.bmp")}, 1, "does not exist"},

@@ -125,6 +125,62 @@ TEST_F(MainWindowLogic, StateIsTheEntryPointsResultAtEveryDepth) {
     }
 }
 
+// The dithering chosen in the picture's menu reaches Text2, the clipboard, fileValues and the file alike.
+TEST_F(MainWindowLogic, DitheringReachesEveryOutputOfMakeCode) {
+    std::vector<std::uint32_t> pixels(6 * 4);
+    std::vector<std::int32_t> components;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const auto level = static_cast<std::uint32_t>(40 + 7 * i); // a ramp that no depth shows exactly
+        pixels[i] = level | level << 8 | level << 16;
+        components.insert(components.end(), {std::int32_t(level), std::int32_t(level), std::int32_t(level)});
+    }
+    open(image("ramp.bmp", 6, 4, pixels));
+    using quorvane::codegen::Dither;
+    view.depthOption = OptionButton::Option2;
+    for (Dither dither : {Dither::ErrorDiffusion, Dither::Ordered, Dither::None}) {
+        form->setDithering(dither);
+        form->Command2_Click();
+        const auto code = quorvane::codegen::makeImageCode(
+            components, {6, 4}, {.depth = quorvane::codegen::Depth::Bits12, .arrayName = "ramp", .dither = dither});
+        EXPECT_EQ(view.text(TextBox::Text2), code.text.joined("\r\n"));
+        EXPECT_EQ(view.clipboard, code.text.valueLine);
+        EXPECT_TRUE(std::equal(code.fileImage.begin(), code.fileImage.end(), state().fileValues.begin()));
+        form->Command3_Click();
+        EXPECT_EQ(hexFile("ramp.hex"), code.rawFile);
+    }
+    // The modes really differ on this ramp, so the loop above could not pass by ignoring the choice.
+    const auto plain = quorvane::codegen::makeImageCode(components, {6, 4}, {.depth = quorvane::codegen::Depth::Bits12, .arrayName = "r"});
+    const auto fs = quorvane::codegen::makeImageCode(
+        components, {6, 4}, {.depth = quorvane::codegen::Depth::Bits12, .arrayName = "r", .dither = Dither::ErrorDiffusion});
+    EXPECT_NE(plain.rawFile, fs.rawFile);
+}
+
+TEST_F(MainWindowLogic, ShowAsTheDisplayShowsIt) {
+    open(logo); // (255, 128, 0) and (0, 0, 255)
+    const std::vector<std::uint32_t> original = {0x0080FF, 0xFF0000};
+    // At 8 Bit the parts (7, 4, 0) and (0, 0, 3) show as (255, 146, 0) and (0, 0, 255).
+    const std::vector<std::uint32_t> displayed = {0x0092FF, 0xFF0000};
+
+    form->setShowAsDisplayed(true); // before any Make Code there is nothing else to show
+    EXPECT_EQ(view.shownPicture->pixels, original);
+    form->Command2_Click();
+    EXPECT_EQ(view.shownPicture->pixels, displayed);
+    EXPECT_EQ(view.shownPicture->width, 2);
+    form->setShowAsDisplayed(false);
+    EXPECT_EQ(view.shownPicture->pixels, original);
+    form->setShowAsDisplayed(true);
+    EXPECT_EQ(view.shownPicture->pixels, displayed);
+    EXPECT_TRUE(view.messages.empty());
+
+    // Another picture is shown as it is, and the menu's tick goes with the old one.
+    open(image("grey.bmp", 1, 1, {0x808080}));
+    EXPECT_EQ(view.shownPicture->pixels, std::vector<std::uint32_t>{0x808080});
+    EXPECT_FALSE(state().showAsDisplayed);
+    EXPECT_EQ(view.showAsDisplayedTicked, false);
+    form->Command2_Click();
+    EXPECT_EQ(view.shownPicture->pixels, std::vector<std::uint32_t>{0x808080});
+}
+
 TEST_F(MainWindowLogic, NothingHappensBeforeAPictureIsCaptured) {
     form->Command2_Click();
     form->Command3_Click();

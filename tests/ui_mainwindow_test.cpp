@@ -1,12 +1,16 @@
 #include "support/bmpwriter.h"
 #include "support/process.h"
 #include "support/tempdir.h"
+#include "codegen/imagecode.h"
 #include "ui/mainwindow.h"
+#include "ui/picturemenu.h"
 #include "ui/widgets.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTest>
 
 #include <filesystem>
@@ -27,17 +32,22 @@ class RealMainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(dir / "program");
-        window = std::make_unique<MainWindow>();
-        window->fileChooser = [this](const QString& title, const QString& filter) -> std::optional<QString> {
+        QSettings().clear(); // every test starts as a first run does
+        window = makeWindow();
+    }
+    std::unique_ptr<MainWindow> makeWindow() {
+        auto made = std::make_unique<MainWindow>();
+        made->fileChooser = [this](const QString& title, const QString& filter) -> std::optional<QString> {
             dialogTitle = title;
             dialogFilter = filter;
             if (!nextFile) return std::nullopt;
             return QString::fromStdString(*nextFile);
         };
-        window->messageSink = [this](const QString& text, QMessageBox::Icon icon) { messages.push_back({text, icon}); };
-        window->folderLocator = [this] { return QString::fromStdString((dir / "program").string()); };
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        made->messageSink = [this](const QString& text, QMessageBox::Icon icon) { messages.push_back({text, icon}); };
+        made->folderLocator = [this] { return QString::fromStdString((dir / "program").string()); };
+        made->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(made.get()));
+        return made;
     }
     void TearDown() override { window.reset(); }
     template <typename W = QWidget> W* child(const char* name) const {
@@ -188,4 +198,72 @@ TEST_F(RealMainWindow, RefusedPictureLeavesTheShownOneAndSaysSo) {
     EXPECT_EQ(messages[0].second, QMessageBox::Critical);
     EXPECT_EQ(child<QLabel>("Picture1")->pixmap().size(), QSize(2, 1));
     EXPECT_TRUE(child<QLineEdit>("Text1")->text().endsWith("logo.bmp"));
+}
+
+namespace {
+
+// A grey ramp that no depth shows exactly, so every dithering mode gives other bytes.
+std::vector<std::uint32_t> greyRamp(std::vector<std::int32_t>& components) {
+    std::vector<std::uint32_t> pixels;
+    for (std::uint32_t i = 0; i < 24; ++i) {
+        const std::uint32_t level = 40 + 7 * i;
+        pixels.push_back(level | level << 8 | level << 16);
+        components.insert(components.end(), 3, static_cast<std::int32_t>(level));
+    }
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(RealMainWindow, PictureMenuOpensOnARightClickAndLeavesTheLayoutAlone) {
+    QWidget* picture = child("Picture1");
+    EXPECT_TRUE(picture->toolTip().contains("Right-click"));
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5), picture->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(picture, &rightClick);
+    EXPECT_TRUE(window->pictureMenu()->isVisible());
+    window->pictureMenu()->hide();
+    EXPECT_EQ(child("Picture2")->geometry(), QRect(9, 12, 135, 135));
+}
+
+// The menu's dithering reaches "Make Code", and a new window (a later run) starts with the same choice.
+TEST_F(RealMainWindow, DitheringChoiceReachesMakeCodeAndIsRemembered) {
+    using quorvane::codegen::Dither;
+    std::vector<std::int32_t> components;
+    nextFile = image("ramp.bmp", 6, 4, greyRamp(components));
+    const auto expected = [&](Dither dither) {
+        const auto code = quorvane::codegen::makeImageCode(components, {6, 4}, {.arrayName = "ramp", .dither = dither});
+        return QString::fromStdString(code.text.joined("\n"));
+    };
+    ASSERT_NE(expected(Dither::None), expected(Dither::ErrorDiffusion));
+    EXPECT_TRUE(window->pictureMenu()->ditheringAction(Dither::None)->isChecked()) << "out of the box: none";
+
+    click("Command1");
+    click("Command2");
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), expected(Dither::None));
+    window->pictureMenu()->ditheringAction(Dither::ErrorDiffusion)->trigger();
+    click("Command2");
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), expected(Dither::ErrorDiffusion));
+
+    window.reset();
+    window = makeWindow();
+    EXPECT_TRUE(window->pictureMenu()->ditheringAction(Dither::ErrorDiffusion)->isChecked());
+    click("Command1");
+    click("Command2");
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), expected(Dither::ErrorDiffusion));
+}
+
+TEST_F(RealMainWindow, ShowAsTheDisplayShowsItSwapsThePicture) {
+    nextFile = image("logo.bmp", 2, 1, {0x0080FF, 0xFF0000}); // (255, 128, 0), (0, 0, 255)
+    click("Command1");
+    click("Command2"); // 8 Bit: (255, 128, 0) shows as (255, 146, 0)
+    const auto shownColour = [&] { return child<QLabel>("Picture1")->pixmap().toImage().pixelColor(0, 0); };
+    QAction* show = window->pictureMenu()->showAsDisplayedAction();
+    show->trigger();
+    EXPECT_EQ(shownColour(), QColor(255, 146, 0));
+    show->trigger();
+    EXPECT_EQ(shownColour(), QColor(255, 128, 0));
+    show->trigger();
+    click("Command1"); // the same picture opened again is shown as it is, and the tick goes
+    EXPECT_EQ(shownColour(), QColor(255, 128, 0));
+    EXPECT_FALSE(show->isChecked());
 }

@@ -30,6 +30,7 @@ int runApplication(int argc, char** argv) {
         return 1;
     }
     QApplication application(argc, argv);
+    QApplication::setOrganizationName("Quorvane");
     QApplication::setApplicationName("Quorvane");
     MainWindow window;
     window.show();

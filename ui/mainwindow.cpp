@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include "ui/colorconverterwindow.h"
+#include "ui/picturemenu.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -56,6 +57,19 @@ MainWindow::MainWindow(QWidget* parent)
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
     form_.Form_Load();
+    buildPictureMenu();
+}
+
+// The picture's options come in through its context menu, so the window's controls stay as they are.
+void MainWindow::buildPictureMenu() {
+    pictureMenu_ = new PictureMenu(this);
+    pictureMenu_->onDithering = [this](codegen::Dither dither) { form_.setDithering(dither); };
+    pictureMenu_->onShowAsDisplayed = [this](bool show) { form_.setShowAsDisplayed(show); };
+    form_.setDithering(pictureMenu_->dithering());
+    picture1_->setToolTip("Right-click for the picture's options");
+    picture1_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(picture1_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pictureMenu_->popup(picture1_->mapToGlobal(at)); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -265,6 +279,8 @@ void MainWindow::showMessage(const std::string& text, app::MessageIcon icon) {
 }
 
 void MainWindow::setClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(toQt(text)); }
+
+void MainWindow::setShowAsDisplayedTicked(bool ticked) { pictureMenu_->setShowAsDisplayedTicked(ticked); }
 
 std::string MainWindow::programFolder() const { return fromQt(folderLocator()); }
 

@@ -24,6 +24,7 @@ namespace quorvane::ui {
 
 class ColorConverterWindow;
 class PictureBox;
+class PictureMenu;
 
 class MainWindow : public QWidget, public app::MainView {
 public:
@@ -38,6 +39,7 @@ public:
     ColorConverterWindow* colorConverter() const { return colorConverter_.get(); }
     const app::Form1& form() const { return form_; }
     QString openDialogFilter() const { return openFilter_; }
+    PictureMenu* pictureMenu() const { return pictureMenu_; }
 
     // MainView
     void setCaption(const std::string& caption) override;
@@ -49,6 +51,7 @@ public:
     void setOpenDialog(const std::string& title, const std::string& filterName, const std::string& pattern) override;
     std::optional<std::string> chooseOpenFile() override;
     void showPicture(const capture::Picture& picture) override;
+    void setShowAsDisplayedTicked(bool ticked) override;
     void showMessage(const std::string& text, app::MessageIcon icon) override;
     void setClipboardText(const std::string& text) override;
     std::string programFolder() const override;
@@ -56,6 +59,7 @@ public:
 
 private:
     void buildControls();
+    void buildPictureMenu();
     void setTabOrder();
     QLineEdit* textBox(app::TextBox box) const;
     QListWidget* listBox(app::ListBox list) const;
@@ -73,6 +77,7 @@ private:
     QRadioButton *option1_ = nullptr, *option2_ = nullptr, *option3_ = nullptr, *option4_ = nullptr,
                  *option5_ = nullptr;
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr;
+    PictureMenu* pictureMenu_ = nullptr;
     std::unique_ptr<ColorConverterWindow> colorConverter_;
 };
 

@@ -41,6 +41,7 @@ struct FakeMainView : quorvane::app::MainView {
         return nextFile;
     }
     void showPicture(const quorvane::capture::Picture& picture) override { shownPicture = picture; }
+    void setShowAsDisplayedTicked(bool ticked) override { showAsDisplayedTicked = ticked; }
     void showMessage(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
     void setClipboardText(const std::string& text) override { clipboard = text; }
     std::string programFolder() const override { return folder; }
@@ -65,6 +66,7 @@ struct FakeMainView : quorvane::app::MainView {
     std::optional<std::string> nextFile;
     int dialogsShown = 0;
     std::optional<quorvane::capture::Picture> shownPicture;
+    std::optional<bool> showAsDisplayedTicked;
     std::vector<Message> messages;
     std::string clipboard;
     std::string folder;

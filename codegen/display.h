@@ -1,0 +1,30 @@
+#pragma once
+// What the panel shows: the raw file's bytes decoded back into parts, and each part expanded to the
+// 8-bit level it stands for. The preview and the dithering both measure against these levels.
+
+#include "codegen/reduce.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace quorvane::codegen {
+
+// round(part * 255 / largest part of the channel): 0..7 at 3 bits gives 0, 36, 73, 109, 146, 182, 219, 255.
+int displayedLevel(std::int32_t part, Depth depth, Channel channel);
+
+// Every part (red, green, blue per pixel) expanded to its displayed level.
+std::vector<std::uint8_t> displayedComponents(std::span<const std::int32_t> parts, Depth depth);
+
+struct DecodedRawFile {
+    int width = 0;
+    int height = 0;
+    std::vector<std::int32_t> parts; // red, green, blue per pixel, row by row from the top-left
+};
+
+// Reads a raw file back: the size bytes, then each pixel's parts as the firmware would unpack them.
+// nullopt when the length does not match the size bytes at that depth.
+std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, Depth depth);
+
+} // namespace quorvane::codegen

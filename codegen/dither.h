@@ -1,0 +1,32 @@
+#pragma once
+// Dithering: choosing each pixel's parts so that an area, seen from a little way off, shows the colour
+// the picture asked for rather than the nearest level the display has. Both modes measure against the
+// levels that the display shows (displayedLevel), and both are integer arithmetic only, so the same
+// picture gives the same bytes on every machine.
+
+#include "codegen/reduce.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace quorvane::codegen {
+
+enum class Dither {
+    None,          // each component reduced on its own, as always
+    Ordered,       // an 8 x 8 Bayer matrix chooses between the two displayed levels around each component
+    ErrorDiffusion // Floyd-Steinberg (7, 3, 5, 1 sixteenths) in serpentine order
+};
+
+// "none", "ordered", "fs": the words of the command line and of the stored window setting.
+std::string_view ditherName(Dither dither);
+std::optional<Dither> ditherFromName(std::string_view name);
+
+// The parts of every component (red, green, blue per pixel, rows of `width` pixels from the top-left).
+// Dither::None is reduceComponents. Components are expected in 0..255.
+std::vector<std::int32_t> ditheredParts(std::span<const std::int32_t> components, int width, Depth depth,
+                                        Dither dither);
+
+} // namespace quorvane::codegen

@@ -1,0 +1,63 @@
+#include "codegen/display.h"
+#include "codegen/imagecode.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace quorvane::codegen;
+
+TEST(Display, LevelsOfEveryChannel) {
+    struct Case {
+        const char* name;
+        Depth depth;
+        Channel channel;
+        std::vector<int> levels;
+    };
+    const Case cases[] = {
+        {"8 Bit red, 3 bits", Depth::Bits8, Channel::Red, {0, 36, 73, 109, 146, 182, 219, 255}},
+        {"8 Bit blue, 2 bits", Depth::Bits8, Channel::Blue, {0, 85, 170, 255}},
+        {"12 Bit, 4 bits: 17 apart",
+         Depth::Bits12,
+         Channel::Green,
+         {0, 17, 34, 51, 68, 85, 102, 119, 136, 153, 170, 187, 204, 221, 238, 255}},
+    };
+    for (const auto& c : cases) {
+        std::vector<int> levels;
+        for (int part = 0; part <= largestPart(c.depth, c.channel); ++part) {
+            levels.push_back(displayedLevel(part, c.depth, c.channel));
+        }
+        EXPECT_EQ(levels, c.levels) << c.name;
+    }
+    // 5 and 6 bits, spot checks: 255 / 31 = 8.23, 255 / 63 = 4.05.
+    EXPECT_EQ(displayedLevel(1, Depth::Bits16, Channel::Red), 8);
+    EXPECT_EQ(displayedLevel(16, Depth::Bits16, Channel::Blue), 132);
+    EXPECT_EQ(displayedLevel(31, Depth::Bits16, Channel::Red), 255);
+    EXPECT_EQ(displayedLevel(32, Depth::Bits16, Channel::Green), 130);
+}
+
+// Pack then read back: every part survives at every depth, for odd and even pixel counts (the 12-bit
+// file ends in half a byte when the count is odd).
+TEST(Display, RawFileReadsBackToItsParts) {
+    for (Depth depth : {Depth::Bits8, Depth::Bits12, Depth::Bits16}) {
+        for (auto [width, height] : {std::pair{1, 1}, {3, 1}, {2, 2}, {5, 3}, {132, 132}}) {
+            std::vector<std::int32_t> components;
+            for (int i = 0; i < 3 * width * height; ++i)
+                components.push_back((i * 37 + i / 3) % 256);
+            const auto code = makeImageCode(components, {width, height}, {.depth = depth, .arrayName = "x"});
+            const auto decoded = decodeRawFile(code.rawFile, depth);
+            ASSERT_TRUE(decoded) << width << "x" << height;
+            EXPECT_EQ(decoded->width, width);
+            EXPECT_EQ(decoded->height, height);
+            EXPECT_EQ(decoded->parts, code.conversion.parts) << width << "x" << height;
+        }
+    }
+}
+
+TEST(Display, AFileOfTheWrongLengthDoesNotReadBack) {
+    const std::vector<std::uint8_t> twoByOne8 = {0x00, 0x01, 0xF0, 0x03};
+    EXPECT_TRUE(decodeRawFile(twoByOne8, Depth::Bits8));
+    EXPECT_FALSE(decodeRawFile(std::vector<std::uint8_t>{0x00, 0x01, 0xF0}, Depth::Bits8));
+    EXPECT_FALSE(decodeRawFile(twoByOne8, Depth::Bits16)); // 2 x 1 at 16 Bit needs 4 data bytes
+    EXPECT_FALSE(decodeRawFile(std::vector<std::uint8_t>{0x00}, Depth::Bits12));
+}
