@@ -42,14 +42,32 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
     return true;
 }
 
+// A device or a pipe (/dev/null, /dev/stdout, a named pipe) is written into as it is: renaming a file over
+// it would put a plain file where the device was.
+std::optional<std::string> writeInPlace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    int error = 0;
+    if (fd < 0) return failure(path, errnoText(errno));
+    bool ok = writeAll(fd, bytes, error);
+    if (::close(fd) != 0 && ok) ok = false, error = errno;
+    if (!ok) return failure(path, errnoText(error));
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& requested,
                                                std::span<const std::uint8_t> bytes) {
     struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return failure(path, "a folder of that name is in the way");
-    if (exists && (existing.st_mode & 0222) == 0) return failure(path, "the file is read-only");
+    const bool exists = ::stat(requested.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return failure(requested, "a folder of that name is in the way");
+    if (exists && !S_ISREG(existing.st_mode)) return writeInPlace(requested, bytes);
+    if (exists && (existing.st_mode & 0222) == 0) return failure(requested, "the file is read-only");
+
+    // Through a symbolic link, the file it points at is replaced and the link stays a link.
+    std::error_code ignored;
+    const std::filesystem::path path = exists ? std::filesystem::canonical(requested, ignored) : requested;
+    if (path.empty()) return failure(requested, "the link to it cannot be followed");
 
     std::filesystem::path temporary;
     int error = 0;

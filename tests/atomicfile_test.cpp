@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace quorvane::codegen;
@@ -71,4 +74,31 @@ TEST_F(AtomicFile, KeepsThePermissionsOfTheFileItReplaces) {
     ASSERT_EQ(writeFileAtomically(dir / "logo.hex", bytes), std::nullopt);
     EXPECT_EQ(fs::status(dir / "logo.hex").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+}
+
+// Renaming over a link would turn the link into a file and leave the file it named stale.
+TEST_F(AtomicFile, ThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
+    std::ofstream(dir / "real.hex") << "old contents";
+    fs::create_symlink(dir / "real.hex", dir / "link.hex");
+    ASSERT_EQ(writeFileAtomically(dir / "link.hex", bytes), std::nullopt);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.hex"));
+    EXPECT_EQ(read(dir / "real.hex"), bytes);
+    EXPECT_EQ(entries(), 2u);
+}
+
+// Renaming over a device or a pipe (quorvane-cli --output /dev/null) would put a plain file in its place.
+TEST_F(AtomicFile, WritesIntoAPipeInsteadOfReplacingIt) {
+    const fs::path pipe = dir / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // The reading end is open first, so the write neither blocks nor fails; the bytes fit the pipe.
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_EQ(writeFileAtomically(pipe, bytes), std::nullopt);
+    std::vector<std::uint8_t> received(16);
+    const ssize_t n = ::read(reader, received.data(), received.size());
+    ::close(reader);
+    received.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    EXPECT_EQ(received, bytes);
+    EXPECT_EQ(fs::status(pipe).type(), fs::file_type::fifo);
+    EXPECT_EQ(entries(), 1u);
 }
