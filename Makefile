@@ -2,7 +2,7 @@
 PRESET ?= dev
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test run bench asan fuzz install clean
+.PHONY: deps configure build test run bench asan fuzz install package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -34,6 +34,12 @@ fuzz:
 
 install: build
 	@cmake --install build/$(PRESET) --prefix $(or $(PREFIX),/usr/local)
+
+# A Debian package of the programs: build/package/quorvane_<version>_<arch>.deb
+package:
+	@$(MAKE) --no-print-directory build PRESET=package
+	@cd build/package && cpack --config CPackConfig.cmake
+	@ls build/package/quorvane_*.deb
 
 clean:
 	@rm -rf build

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/folders.h"
 #include "capture/capture.h"
 #include "codegen/atomicfile.h"
 #include "codegen/display.h"
@@ -49,13 +50,21 @@ void Form1::Picture1_MouseMove(int, int, int x, int y) {
 
 void Form1::List1_Click() { view_.setCaption(decimalText(view_.selectedListIndex(ListBox::List1))); }
 
+void Form1::openGivenPicture(const std::string& path) {
+    guarded([this, &path] { openPicturePath(path); });
+}
+
 void Form1::openPicture() {
     const auto chosen = view_.chooseOpenFile();
-    // A cancel, or a name too short to be a file, leaves everything as it was: imagePath keeps naming
-    // the picture whose pixels are captured.
-    if (!chosen || chosen->size() < 2) return;
+    if (chosen) openPicturePath(*chosen);
+}
 
-    auto loaded = capture::loadPicture(*chosen);
+void Form1::openPicturePath(const std::string& chosen) {
+    // A name too short to be a file leaves everything as it was: imagePath keeps naming the picture
+    // whose pixels are captured.
+    if (chosen.size() < 2) return;
+
+    auto loaded = capture::loadPicture(chosen);
     if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
         view_.showMessage(error->message, MessageIcon::Error);
         return;
@@ -68,7 +77,7 @@ void Form1::openPicture() {
         state_.showAsDisplayed = false;
         view_.setShowAsDisplayedTicked(false);
     }
-    state_.imagePath = *chosen;
+    state_.imagePath = chosen;
     state_.pictureSize = {picture.width, picture.height};
     state_.heightText = decimalText(picture.height);
     state_.widthText = decimalText(picture.width);
@@ -161,13 +170,17 @@ void Form1::makeHeaderFile() {
     if (state_.imageLoaded == 0 || state_.outputCount == 0) return;
 
     const std::string fileName = codegen::rawFileName(codegen::imageNameFromPath(state_.imagePath));
-    const auto path = std::filesystem::path(view_.programFolder()) / fileName;
+    const std::filesystem::path programFolder(view_.programFolder());
+    const bool inProgramFolder = keepsUserFiles(programFolder);
+    const auto path = inProgramFolder ? programFolder / fileName
+                                      : std::filesystem::absolute(state_.imagePath).parent_path() / fileName;
     const auto bytes = codegen::rawFileBytes(state_.fileValues, state_.fileByteCount);
     if (const auto error = codegen::writeFileAtomically(path, bytes)) {
         view_.showMessage(*error, MessageIcon::Error);
         return;
     }
-    view_.showMessage(fileName + "\r\nCreated Successfully!", MessageIcon::None);
+    // Away from the program's folder the user needs the whole path to find the file.
+    view_.showMessage((inProgramFolder ? fileName : path.string()) + "\r\nCreated Successfully!", MessageIcon::None);
 }
 
 } // namespace quorvane::app

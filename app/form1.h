@@ -8,6 +8,8 @@
 //                       (reduce -> pack -> array text -> file image -> raw bytes) -> array text in Text2,
 //                       value line on the clipboard, counts in Text4 and Text5, the file image in fileValues
 //   "Make Header File"  Command3_Click: fileValues -> <image>.hex in the program's folder, all or nothing
+//                       (beside the picture when the program's folder is not the user's to write: an
+//                       installed copy in /usr/bin)
 //
 // The picture's context menu adds two choices: the dithering that "Make Code" passes to makeImageCode
 // (none unless chosen), and "Show as the display shows it", which puts the file image of the last
@@ -61,6 +63,9 @@ public:
     void Picture1_MouseMove(int button, int shift, int x, int y);
     void List1_Click();
 
+    // A picture given at start-up (quorvane FILE) or dropped on the window: "Open BMP" without the dialog.
+    void openGivenPicture(const std::string& path);
+
     // The picture's context menu.
     void setDithering(codegen::Dither dithering);
     void setShowAsDisplayed(bool show);
@@ -71,6 +76,7 @@ public:
 
 private:
     void openPicture();
+    void openPicturePath(const std::string& path);
     void makeCode();
     void makeHeaderFile();
     void showCurrentPicture();

@@ -22,7 +22,7 @@ void makeCodeToText2(benchmark::State& state) {
     bmptest::writeFile(file, bmptest::bmp24(132, 132, pixels));
 
     quorvane::ui::MainWindow window;
-    window.fileChooser = [&](const QString&, const QString&) -> std::optional<QString> {
+    window.fileChooser = [&](const QString&, const QString&, const QString&) -> std::optional<QString> {
         return QString::fromStdString(file.string());
     };
     window.show();

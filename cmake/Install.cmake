@@ -1,5 +1,7 @@
-# Every install rule of the project, in one place.
+# Every install rule of the project, in one place, laid out as a Debian package and `make install` want it.
 include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
 set(quorvane_programs)
 foreach(program IN ITEMS quorvane-cli quorvane)
     if(TARGET ${program})
@@ -9,4 +11,36 @@ endforeach()
 if(quorvane_programs)
     install(TARGETS ${quorvane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(FILES cmake/Quorvane.cmake DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quorvane OPTIONAL)
+
+# The CMake module is the same on every architecture, so it stays in lib/cmake (not the multiarch
+# libdir), where both find_package(Quorvane) and include() with CMAKE_MODULE_PATH look.
+set(quorvane_cmake_dir lib/cmake/Quorvane)
+write_basic_package_version_file("${PROJECT_BINARY_DIR}/QuorvaneConfigVersion.cmake"
+    COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+install(FILES cmake/Quorvane.cmake cmake/QuorvaneConfig.cmake "${PROJECT_BINARY_DIR}/QuorvaneConfigVersion.cmake"
+    DESTINATION ${quorvane_cmake_dir})
+
+# The desktop: menu entry, icon, AppStream metainfo, manual pages and shell completion.
+set(quorvane_app_id org.quorvane.Quorvane)
+configure_file(packaging/${quorvane_app_id}.metainfo.xml.in "${PROJECT_BINARY_DIR}/${quorvane_app_id}.metainfo.xml" @ONLY)
+if(TARGET quorvane)
+    install(FILES packaging/${quorvane_app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES packaging/${quorvane_app_id}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(FILES "${PROJECT_BINARY_DIR}/${quorvane_app_id}.metainfo.xml" DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
+install(FILES packaging/quorvane-cli.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+    RENAME quorvane-cli)
+
+# Manual pages, compressed where man looks for them (gzip -n: no name or time stamp, so builds repeat).
+find_program(GZIP_PROGRAM gzip REQUIRED)
+set(quorvane_man_pages)
+foreach(page IN ITEMS quorvane quorvane-cli)
+    configure_file(packaging/${page}.1.in "${PROJECT_BINARY_DIR}/man/${page}.1" @ONLY)
+    add_custom_command(OUTPUT "${PROJECT_BINARY_DIR}/man/${page}.1.gz"
+        COMMAND "${GZIP_PROGRAM}" -9nf -k "${PROJECT_BINARY_DIR}/man/${page}.1"
+        DEPENDS "${PROJECT_BINARY_DIR}/man/${page}.1"
+        COMMENT "Compressing the manual page ${page}(1)")
+    list(APPEND quorvane_man_pages "${PROJECT_BINARY_DIR}/man/${page}.1.gz")
+endforeach()
+add_custom_target(quorvane_man_pages ALL DEPENDS ${quorvane_man_pages})
+install(FILES ${quorvane_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -11,6 +11,8 @@ packages=(
     clang libclang-rt-dev  # libFuzzer targets
     xvfb xauth xclip       # clipboard test seen by another program
     fonts-dejavu-core      # a font for Qt to lay out text on the offscreen platform
+    dpkg-dev file          # make package: dpkg-shlibdeps finds the package's dependencies
+    desktop-file-utils appstream  # validate the desktop entry and the AppStream metainfo
 )
 
 missing=()

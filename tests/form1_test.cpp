@@ -1,5 +1,7 @@
+#include "app/folders.h"
 #include "app/form1.h"
 #include "support/bmpwriter.h"
+#include "support/child.h"
 #include "support/fakemainview.h"
 #include "support/process.h"
 #include "support/tempdir.h"
@@ -299,11 +301,13 @@ TEST_F(MainWindowLogic, AFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
     EXPECT_NE(view.messages[0].text.find((dir / "program" / "logo.hex").string()), std::string::npos);
     EXPECT_EQ(proctest::slurp(dir / "program" / "logo.hex"), "keep me");
 
+    // A program folder that is gone cannot take the file either: it goes beside the picture instead.
     view.messages.clear();
     view.folder = (dir / "no-such-folder").string();
     form->Command3_Click();
     ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(view.messages[0].text, (dir / "logo.hex").string() + "\r\nCreated Successfully!");
+    EXPECT_EQ(view.messages[0].icon, MessageIcon::None);
     fs::permissions(dir / "program" / "logo.hex", fs::perms::owner_all);
 }
 
@@ -363,4 +367,77 @@ TEST_F(MainWindowLogic, CaptionFollowsTheMouseAndTheListSelection) {
     EXPECT_EQ(view.caption, "0");
     form->Command4_Click();
     EXPECT_EQ(view.converterOpenings, 1);
+}
+
+// An installed copy lives in /usr/bin, which is no place for a picture's file even for root: the file
+// goes beside the picture, whole, and the message gives its full path.
+TEST_F(MainWindowLogic, RawFileBesideThePictureWhenTheProgramFolderIsTheSystems) {
+    view.folder = "/usr/bin";
+    std::ofstream(dir / "logo.hex") << std::string(100, 'x'); // longer than the new file
+    open(logo);
+    form->Command2_Click();
+    form->Command3_Click();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, (dir / "logo.hex").string() + "\r\nCreated Successfully!");
+    EXPECT_EQ(view.messages[0].icon, MessageIcon::None);
+    EXPECT_EQ(proctest::slurp(dir / "logo.hex"), std::string("\x00\x01\xF0\x03", 4));
+    EXPECT_FALSE(fs::exists("/usr/bin/logo.hex"));
+}
+
+// A user who cannot write the program's folder gets the file beside the picture.
+TEST_F(MainWindowLogic, RawFileBesideThePictureWhenTheProgramFolderIsNotWritable) {
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(dir / "program", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                         fs::perms::others_exec);
+    const std::string failures = childtest::runInChild(
+        [&]() -> std::string {
+            FakeMainView own;
+            own.folder = (dir / "program").string();
+            const auto opened = formAfterOneRun(own, logo);
+            const std::string expected = (dir / "logo.hex").string() + "\r\nCreated Successfully!";
+            if (own.messages.size() != 1 || own.messages[0].text != expected) {
+                return "message: " + (own.messages.empty() ? std::string("none") : own.messages[0].text);
+            }
+            return proctest::slurp(dir / "logo.hex") == std::string("\x00\x01\xF0\x03", 4) ? "" : "wrong bytes";
+        },
+        true);
+    EXPECT_EQ(failures, "");
+}
+
+TEST(Folders, WhereUserFilesMayGo) {
+    tempdir::TempDir temp{"folders"};
+    struct Case {
+        const char* name;
+        fs::path folder;
+        bool keeps;
+    };
+    const Case cases[] = {
+        {"a build tree or a portable copy", temp.path(), true},
+        {"the system's programs", "/usr/bin", false},
+        {"the same, written with a trailing slash", "/usr/bin/", false},
+        {"the locally installed programs", "/usr/local/bin", false},
+        {"a folder that does not exist", temp.path() / "missing", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(keepsUserFiles(c.folder), c.keeps) << c.name;
+}
+
+// quorvane FILE: the same checks and messages as "Open BMP", without the dialog.
+TEST_F(MainWindowLogic, PictureGivenAtStartUpOpensAsTheDialogWould) {
+    form->openGivenPicture(logo);
+    EXPECT_EQ(view.dialogsShown, 0);
+    EXPECT_EQ(view.text(TextBox::Text1), "1x2 - " + logo);
+    EXPECT_EQ(state().componentCount, 6);
+
+    form->openGivenPicture(image("wide.bmp", 133, 1));
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "Image dimensions too large.");
+    EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
+    fs::create_directories(dir / "folder.bmp");
+    for (const char* unreadable : {"missing.bmp", "folder.bmp"}) {
+        form->openGivenPicture((dir / unreadable).string());
+        EXPECT_EQ(view.messages.back().icon, MessageIcon::Error);
+        EXPECT_NE(view.messages.back().text.find(unreadable), std::string::npos) << view.messages.back().text;
+    }
+    EXPECT_EQ(view.messages.size(), 3u);
+    EXPECT_EQ(view.text(TextBox::Text1), "1x2 - " + logo) << "the picture opened before stays";
 }

@@ -19,7 +19,7 @@ TEST(ClipboardSeenByAnotherProgram, HoldsTheValueLineAfterMakeCode) {
     bmptest::writeFile(file, bmptest::bmp24(2, 1, {0x0080FF, 0xFF0000}));
 
     quorvane::ui::MainWindow window;
-    window.fileChooser = [&](const QString&, const QString&) -> std::optional<QString> {
+    window.fileChooser = [&](const QString&, const QString&, const QString&) -> std::optional<QString> {
         return QString::fromStdString(file.string());
     };
     window.show();

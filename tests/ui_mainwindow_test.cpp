@@ -37,9 +37,11 @@ protected:
     }
     std::unique_ptr<MainWindow> makeWindow() {
         auto made = std::make_unique<MainWindow>();
-        made->fileChooser = [this](const QString& title, const QString& filter) -> std::optional<QString> {
+        made->fileChooser = [this](const QString& title, const QString& filter,
+                                   const QString& startFolder) -> std::optional<QString> {
             dialogTitle = title;
             dialogFilter = filter;
+            dialogFolder = startFolder;
             if (!nextFile) return std::nullopt;
             return QString::fromStdString(*nextFile);
         };
@@ -65,7 +67,7 @@ protected:
     const fs::path& dir = temp.path();
     std::unique_ptr<MainWindow> window;
     std::optional<std::string> nextFile;
-    QString dialogTitle, dialogFilter;
+    QString dialogTitle, dialogFilter, dialogFolder;
     std::vector<std::pair<QString, QMessageBox::Icon>> messages;
 };
 
@@ -266,4 +268,32 @@ TEST_F(RealMainWindow, ShowAsTheDisplayShowsItSwapsThePicture) {
     click("Command1"); // the same picture opened again is shown as it is, and the tick goes
     EXPECT_EQ(shownColour(), QColor(255, 128, 0));
     EXPECT_FALSE(show->isChecked());
+}
+
+// An installed copy: the program's folder is /usr/bin, so the raw file goes beside the picture.
+TEST_F(RealMainWindow, InstalledCopyWritesTheRawFileBesideThePicture) {
+    window->folderLocator = [] { return QString("/usr/bin"); };
+    nextFile = image("logo.bmp", 2, 1, {0x0000FF, 0xFF0000});
+    click("Command1");
+    click("Command2");
+    click("Command3");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first.toStdString(), (dir / "logo.hex").string() + "\nCreated Successfully!");
+    EXPECT_EQ(proctest::slurp(dir / "logo.hex"), std::string("\x00\x01\xE0\x03", 4));
+}
+
+TEST_F(RealMainWindow, PictureGivenAtStartUpAndTheDialogsStartingFolder) {
+    window->openAtStartUp(QString::fromStdString(image("start.bmp", 2, 1, {0x0000FF, 0xFF0000})));
+    EXPECT_TRUE(child<QLineEdit>("Text1")->text().endsWith("start.bmp"));
+    EXPECT_EQ(child<QLabel>("Picture1")->pixmap().size(), QSize(2, 1));
+    window->openAtStartUp(QString::fromStdString(image("big.bmp", 133, 1, std::vector<std::uint32_t>(133))));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, "Image dimensions too large.");
+    EXPECT_TRUE(child<QLineEdit>("Text1")->text().endsWith("start.bmp"));
+
+    // A later run's dialog starts in the folder of the last picture opened.
+    window.reset();
+    window = makeWindow();
+    click("Command1");
+    EXPECT_EQ(dialogFolder.toStdString(), dir.string());
 }

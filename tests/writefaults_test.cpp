@@ -34,23 +34,23 @@ protected:
         if (mounted) ::umount((dir / "program").c_str());
     }
 
-    // Captures, converts at 12 Bit and presses "Make Header File" over an existing logo.hex;
-    // returns what went wrong.
-    std::string makeHeaderOverExistingFile() const {
+    // Captures, converts at 12 Bit and presses "Make Header File" over an existing logo.hex in `folder`
+    // (the program's, unless it is not writable: then the picture's); returns what went wrong.
+    std::string makeHeaderOverExistingFile(const fs::path& folder = {}) const {
         std::ostringstream failures;
-        const fs::path target = dir / "program" / "logo.hex";
+        const fs::path target = (folder.empty() ? dir / "program" : folder) / "logo.hex";
         FakeMainView view;
         view.folder = (dir / "program").string();
         view.depthOption = FakeMainView::OptionButton::Option2;
-        const auto form = formAfterOneRun(view, (dir / "logo.bmp").string());
+        const auto form = formAfterOneRun(view, ((folder.empty() ? dir : folder) / "logo.bmp").string());
         if (view.messages.size() != 1) return "expected one message, got " + std::to_string(view.messages.size());
         const auto& message = view.messages[0];
         if (message.icon != MessageIcon::Error) failures << "no error icon (\"" << message.text << "\"); ";
         if (message.text.find("Created Successfully!") != std::string::npos) failures << "reported success; ";
         if (message.text.find(target.string()) == std::string::npos) failures << "\"" << message.text << "\" lacks the file; ";
         if (proctest::slurp(target) != "old contents") failures << "the existing file changed; ";
-        const auto entries = std::distance(fs::directory_iterator(dir / "program"), {});
-        if (entries != 1) failures << entries << " files in the folder, temporaries left behind; ";
+        const auto entries = std::distance(fs::directory_iterator(target.parent_path()), {});
+        if (entries != (folder.empty() ? 1 : 2)) failures << entries << " files in the folder, temporaries left behind; ";
         return failures.str();
     }
 
@@ -63,11 +63,19 @@ protected:
 
 } // namespace
 
+// The program's folder is not writable, so the file goes beside the picture; that folder is not
+// writable either, and the error names the file there.
 TEST_F(WriteFault, FolderThatIsNotWritable) {
-    existingFile();
-    fs::permissions(dir / "program", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                         fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    const std::string failures = childtest::runInChild([this] { return makeHeaderOverExistingFile(); }, true);
+    const fs::path pictures = dir / "pictures";
+    fs::create_directories(pictures);
+    fs::copy_file(dir / "logo.bmp", pictures / "logo.bmp");
+    std::ofstream(pictures / "logo.hex") << "old contents";
+    const auto readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                          fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(dir / "program", readOnly);
+    fs::permissions(pictures, readOnly);
+    const std::string failures =
+        childtest::runInChild([&] { return makeHeaderOverExistingFile(pictures); }, true);
     EXPECT_EQ(failures, "");
 }
 

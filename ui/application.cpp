@@ -3,8 +3,15 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+
+#ifndef QUORVANE_VERSION
+#define QUORVANE_VERSION "unknown"
+#endif
 
 namespace quorvane::ui {
 
@@ -18,9 +25,37 @@ bool haveDisplay() {
     return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
 }
 
+void nameTheApplication() {
+    QCoreApplication::setOrganizationName("Quorvane");
+    QCoreApplication::setApplicationName("Quorvane");
+    QCoreApplication::setApplicationVersion(QUORVANE_VERSION);
+}
+
+// The command line is read before any window exists, so --help and --version answer without a display.
+// Returns the picture to open, if one was given; --help, --version and a wrong option end the process.
+std::optional<QString> pictureFromCommandLine(int argc, char** argv) {
+    QCoreApplication reader(argc, argv);
+    nameTheApplication();
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Converts a picture of at most 132 x 132 pixels into C array source and a "
+                                     "raw byte file for a colour LCD.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument("FILE", "A picture to open at start-up, as \"Open BMP\" would.", "[FILE]");
+    parser.process(reader);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fprintf(stderr, "quorvane: give at most one FILE\n");
+        std::exit(2);
+    }
+    if (files.isEmpty()) return std::nullopt;
+    return files.front();
+}
+
 } // namespace
 
 int runApplication(int argc, char** argv) {
+    const std::optional<QString> picture = pictureFromCommandLine(argc, argv);
     if (!haveDisplay()) {
         std::fprintf(stderr,
                      "quorvane: there is no display to open the window on (DISPLAY is not set).\n"
@@ -30,10 +65,11 @@ int runApplication(int argc, char** argv) {
         return 1;
     }
     QApplication application(argc, argv);
-    QApplication::setOrganizationName("Quorvane");
-    QApplication::setApplicationName("Quorvane");
+    nameTheApplication();
     MainWindow window;
     window.show();
+    // Once the event loop runs, so that a message about the file has its window to stand on.
+    if (picture) QTimer::singleShot(0, &window, [&window, &picture] { window.openAtStartUp(*picture); });
     return QApplication::exec();
 }
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 
 namespace quorvane::ui {
 
@@ -42,8 +44,9 @@ MainWindow::MainWindow(QWidget* parent)
     buildControls();
     setTabOrder();
 
-    fileChooser = [this](const QString& title, const QString& filter) -> std::optional<QString> {
-        const QString chosen = QFileDialog::getOpenFileName(this, title, QString(), filter);
+    fileChooser = [this](const QString& title, const QString& filter,
+                         const QString& startFolder) -> std::optional<QString> {
+        const QString chosen = QFileDialog::getOpenFileName(this, title, startFolder, filter);
         if (chosen.isEmpty()) return std::nullopt;
         return chosen;
     };
@@ -257,10 +260,19 @@ void MainWindow::setOpenDialog(const std::string& title, const std::string& filt
     openFilter_ = QString("%1 (%2)").arg(toQt(filterName), anyCase);
 }
 
+// The dialog starts where the user last found a picture, in this run or an earlier one.
 std::optional<std::string> MainWindow::chooseOpenFile() {
-    const auto chosen = fileChooser(openTitle_, openFilter_);
+    QSettings settings;
+    const auto chosen = fileChooser(openTitle_, openFilter_, settings.value(kLastFolderKey).toString());
     if (!chosen) return std::nullopt;
+    settings.setValue(kLastFolderKey, QFileInfo(*chosen).absolutePath());
     return fromQt(*chosen);
+}
+
+void MainWindow::openAtStartUp(const QString& path) {
+    const QFileInfo file(path);
+    QSettings().setValue(kLastFolderKey, file.absolutePath());
+    form_.openGivenPicture(fromQt(file.absoluteFilePath()));
 }
 
 void MainWindow::showPicture(const capture::Picture& picture) {

@@ -32,7 +32,8 @@ public:
     ~MainWindow() override;
 
     // Seams for the tests; by default the system's dialogs, message boxes and the executable's folder.
-    std::function<std::optional<QString>(const QString& title, const QString& filter)> fileChooser;
+    std::function<std::optional<QString>(const QString& title, const QString& filter, const QString& startFolder)>
+        fileChooser;
     std::function<void(const QString& text, QMessageBox::Icon icon)> messageSink;
     std::function<QString()> folderLocator;
 
@@ -40,6 +41,11 @@ public:
     const app::Form1& form() const { return form_; }
     QString openDialogFilter() const { return openFilter_; }
     PictureMenu* pictureMenu() const { return pictureMenu_; }
+
+    // `quorvane FILE`: opens FILE as "Open BMP" would, with the same checks and messages.
+    void openAtStartUp(const QString& path);
+
+    static constexpr const char* kLastFolderKey = "open/lastFolder";
 
     // MainView
     void setCaption(const std::string& caption) override;
