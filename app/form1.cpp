@@ -155,7 +155,7 @@ void Form1::showCurrentPicture() {
     const auto decoded = codegen::decodeRawFile(bytes, state_.fileDepth);
     if (!decoded) throw std::logic_error("the file image does not read back");
     const auto rgb = codegen::displayedComponents(decoded->parts, state_.fileDepth);
-    capture::Picture shown{.width = decoded->width, .height = decoded->height, .pixels = {}};
+    capture::Picture shown{.width = decoded->width, .height = decoded->height, .pixels = {}, .alpha = {}};
     shown.pixels.reserve(rgb.size() / 3);
     for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
         shown.pixels.push_back(rgb[i] | static_cast<std::uint32_t>(rgb[i + 1]) << 8 |

@@ -17,10 +17,6 @@ namespace {
 
 DecodeError fail(std::string reason) { return DecodeError{std::move(reason)}; }
 
-std::uint32_t colorValue(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
-    return red | (green << 8) | (blue << 16);
-}
-
 // One channel of a bit-field pixel, widened to 8 bits by bit replication so that the full range of the
 // channel maps onto 0..255 (a 5-bit 31 is 255, 4 is 33); a wider channel keeps its top 8 bits.
 class ChannelExpander {
@@ -159,10 +155,12 @@ private:
         const bool four = h_.encoding == Encoding::Rle4;
         std::size_t pos = h_.pixelOffset;
         int x = 0, row = 0;
-        const auto leaves = [&](std::uint32_t count) {
-            return row >= h_.height || static_cast<std::uint64_t>(x) + count > static_cast<std::uint64_t>(h_.width);
-        };
+        // A run below the last row is refused. A run that reaches past the end of its row keeps the
+        // pixels inside the row and drops the rest: encoders that pad odd-width rows to an even count
+        // write such runs, and other decoders read them the same way.
+        const auto leaves = [&](std::uint32_t) { return row >= h_.height; };
         const auto put = [&](std::uint32_t index) -> std::optional<DecodeError> {
+            if (x >= h_.width) return std::nullopt;
             std::uint32_t color = 0;
             if (auto error = paletteColor(index, color)) return error;
             at(x++, row) = color;

@@ -2,6 +2,8 @@
 // Our own BMP decoder: exact for every encoding a firmware developer is likely to bring, and strict where a
 // file is damaged. It knows nothing of the display's size limit; callers decide that from readBmpSize.
 
+#include "capture/picture.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -10,25 +12,7 @@
 
 namespace quorvane::capture {
 
-// A decoded picture: colour values 0x00BBGGRR, row by row from the top-left corner.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-
-    std::uint32_t pixel(int x, int y) const {
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
-    }
-};
-
-struct BmpSize {
-    int width = 0;
-    int height = 0; // positive for top-down files as well
-};
-
-struct DecodeError {
-    std::string reason; // lower-case phrase, e.g. "the file is truncated"
-};
+using BmpSize = DeclaredSize; // the height is positive for top-down files as well
 
 // Beyond this the decoder refuses before allocating anything (1 GiB of colour values).
 inline constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 28;

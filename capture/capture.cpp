@@ -1,5 +1,9 @@
 #include "capture/capture.h"
 
+#include "capture/bmp.h"
+#include "capture/fit.h"
+#include "capture/formats.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -49,25 +53,37 @@ bool readPrefix(int fd, std::vector<std::uint8_t>& bytes, std::size_t limit, int
 }
 
 std::optional<LoadError> refuseByDeclaredSize(std::span<const std::uint8_t> bytes, const std::string& name,
-                                             int maxSide) {
-    const auto size = readBmpSize(bytes);
+                                             const LoadOptions& options) {
+    const auto size = declaredSize(bytes);
     if (const auto* bad = std::get_if<DecodeError>(&size)) return unreadable(name, bad->reason);
-    const auto& declared = std::get<BmpSize>(size);
-    if (declared.width > maxSide || declared.height > maxSide) {
-        return LoadError{LoadError::Kind::TooLarge, kTooLargeMessage};
+    const auto& declared = std::get<DeclaredSize>(size);
+    const bool larger = declared.width > options.maxSide || declared.height > options.maxSide;
+    if (larger && !options.fit) return LoadError{LoadError::Kind::TooLarge, kTooLargeMessage};
+    if (declared.width > kMaxFitSide || declared.height > kMaxFitSide) {
+        return unreadable(name, "its size " + std::to_string(declared.width) + " x " + std::to_string(declared.height) +
+                                    " is more than " + std::to_string(kMaxFitSide) +
+                                    " pixels in a side, the most that can be fitted to the panel");
     }
     return std::nullopt;
 }
 
-std::variant<Picture, LoadError> decodeNamed(std::span<const std::uint8_t> bytes, const std::string& name) {
-    auto decoded = decodeBmp(bytes);
+// The size was checked on the headers already.
+std::variant<Picture, LoadError> decodeNamed(std::span<const std::uint8_t> bytes, const std::string& name,
+                                             const LoadOptions& options) {
+    auto decoded = decodePicture(bytes, kMaxDecodedPixels);
     if (const auto* bad = std::get_if<DecodeError>(&decoded)) return unreadable(name, bad->reason);
-    return std::get<Picture>(std::move(decoded));
+    Picture picture = composite(std::get<Picture>(std::move(decoded)), options.background);
+    const DeclaredSize fitted = fittedSize(picture.width, picture.height, options.maxSide);
+    if (fitted.width != picture.width || fitted.height != picture.height) {
+        if (!options.fit) return LoadError{LoadError::Kind::TooLarge, kTooLargeMessage};
+        picture = scaleDown(picture, fitted);
+    }
+    return picture;
 }
 
 } // namespace
 
-std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSide) {
+std::variant<Picture, LoadError> loadPicture(const std::string& path, const LoadOptions& options) {
     const FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
         return unreadable(path, errno == ENOENT ? "the file does not exist" : std::strerror(errno));
@@ -77,26 +93,33 @@ std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSid
     if (S_ISDIR(info.st_mode)) return unreadable(path, "it is a folder, not a file");
     if (!S_ISREG(info.st_mode)) return unreadable(path, "it is not a regular file");
     if (info.st_size == 0) return unreadable(path, "the file is empty");
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxFileBytes) {
+    if (static_cast<std::uintmax_t>(info.st_size) > (options.fit ? kMaxFitFileBytes : kMaxFileBytes)) {
         return unreadable(path, "the file is larger than any bitmap this program can open");
     }
 
-    // The headers and the largest palette fit in 2 KiB: enough to refuse a picture by its declared size
-    // before the rest of the file is read.
+    // A BMP's headers and largest palette fit in 2 KiB: enough to refuse it by its declared size before
+    // the rest of the file is read. Other formats may put their size after long metadata, so the whole
+    // file (within the limit above) is read first; no pixel is decoded before the size is checked.
     std::vector<std::uint8_t> bytes;
     int error = 0;
     if (!readPrefix(file.get(), bytes, 2048, error)) return unreadable(path, std::strerror(error));
-    if (auto refused = refuseByDeclaredSize(bytes, path, maxSide)) return *refused;
+    const bool bmp = formatOf(bytes) == Format::Bmp || formatOf(bytes) == Format::Unknown;
+    if (bmp) {
+        if (auto refused = refuseByDeclaredSize(bytes, path, options)) return *refused;
+    }
     if (!readPrefix(file.get(), bytes, static_cast<std::size_t>(info.st_size), error)) {
         return unreadable(path, std::strerror(error));
     }
-    return decodeNamed(bytes, path); // the size was checked on the headers already
+    if (!bmp) {
+        if (auto refused = refuseByDeclaredSize(bytes, path, options)) return *refused;
+    }
+    return decodeNamed(bytes, path, options);
 }
 
 std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
-                                                  int maxSide) {
-    if (auto refused = refuseByDeclaredSize(bytes, name, maxSide)) return *refused;
-    return decodeNamed(bytes, name);
+                                                  const LoadOptions& options) {
+    if (auto refused = refuseByDeclaredSize(bytes, name, options)) return *refused;
+    return decodeNamed(bytes, name, options);
 }
 
 std::int32_t captureComponents(const Picture& picture, std::span<std::int32_t> store) {

@@ -1,7 +1,7 @@
 #pragma once
 // Opening a picture for the display and capturing its pixels into the component store.
 
-#include "capture/bmp.h"
+#include "capture/picture.h"
 
 #include <cstdint>
 #include <span>
@@ -13,8 +13,11 @@ namespace quorvane::capture {
 inline constexpr int kMaxSide = 132;                // the display: 132 x 132 pixels
 inline constexpr std::size_t kStoreEntries = 60001; // componentStore's indexes 0..60000
 
-// A BMP of any size fits in far less; a larger file is refused before it is read.
+// A picture the panel can take fits in far less; a larger file is refused before it is read. Pictures
+// to be fitted to the panel may be up to kMaxFitSide in a side, and their files as large as kMaxFitFileBytes.
 inline constexpr std::uintmax_t kMaxFileBytes = 16u * 1024 * 1024;
+inline constexpr int kMaxFitSide = 8192;
+inline constexpr std::uintmax_t kMaxFitFileBytes = 256u * 1024 * 1024;
 
 inline constexpr const char* kTooLargeMessage = "Image dimensions too large.";
 
@@ -23,13 +26,21 @@ struct LoadError {
     std::string message; // for Unreadable: names the file and the reason
 };
 
-// Reads and decodes the BMP at path. The declared size is checked against maxSide (each dimension
-// separately) before any pixel is decoded, so a refused file costs only its headers.
-std::variant<Picture, LoadError> loadPicture(const std::string& path, int maxSide = kMaxSide);
+struct LoadOptions {
+    bool fit = false;                    // scale a picture larger than the panel down instead of refusing it
+    std::uint32_t background = 0xFFFFFF; // 0x00BBGGRR under transparent pixels
+    int maxSide = kMaxSide;
+};
+
+// Reads and decodes the picture at path, whatever its format (recognised by its first bytes), lays any
+// transparency over the background and, with `fit`, scales a larger picture down to fit maxSide x maxSide.
+// The declared size is checked before any pixel is decoded, so a refused file costs only its headers:
+// without `fit` a side over maxSide is refused as too large; with it, a side over kMaxFitSide.
+std::variant<Picture, LoadError> loadPicture(const std::string& path, const LoadOptions& options = {});
 
 // loadPicture's checks on bytes already in memory; `name` stands for the file in messages.
 std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
-                                                  int maxSide = kMaxSide);
+                                                  const LoadOptions& options = {});
 
 // Red, green, blue of every pixel, row by row from the top-left, into store[0 .. 3*W*H - 1].
 // Returns the number of entries filled. Throws std::length_error if the store is too small.

@@ -67,7 +67,8 @@ TEST_F(LoadPicture, UnreadableFilesNameTheFileAndTheReason) {
         {(dir / "missing.bmp").string(), "does not exist"},
         {(dir / "folder.bmp").string(), "is a folder"},
         {file("empty.bmp", {}), "is empty"},
-        {file("png.bmp", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}), "not a BMP file"},
+        {file("png.bmp", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}), "truncated"},
+        {file("text.bmp", {'h', 'e', 'l', 'l', 'o'}), "not a BMP file"},
         {file("cut.bmp", cut), "truncated"},
     };
     for (const auto& c : cases) {

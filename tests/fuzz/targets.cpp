@@ -1,6 +1,7 @@
 #include "tests/fuzz/targets.h"
 
 #include "capture/capture.h"
+#include "capture/formats.h"
 #include "codegen/imagecode.h"
 #include "colorconv/cform.h"
 #include "tests/support/memorycolorview.h"
@@ -29,11 +30,12 @@ bool isDecimal(const std::string& text, int low, int high) {
 
 void pictureInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
-    // The decoder beyond the display's size, with a cap that keeps the fuzzer's memory small.
-    auto any = capture::decodeBmp(bytes, std::uint64_t{1} << 20);
+    // Every decoder beyond the display's size, with a cap that keeps the fuzzer's memory small.
+    auto any = capture::decodePicture(bytes, std::uint64_t{1} << 20);
     if (const auto* picture = std::get_if<capture::Picture>(&any)) {
         require(picture->pixels.size() == static_cast<std::size_t>(picture->width) * static_cast<std::size_t>(picture->height));
         for (std::uint32_t p : picture->pixels) require(p <= 0xFFFFFF);
+        require(picture->alpha.empty() || picture->alpha.size() == picture->pixels.size());
     }
 
     auto loaded = capture::pictureFromBytes(bytes, "fuzz.bmp");

@@ -1,0 +1,25 @@
+#pragma once
+// Every picture format the program reads, recognised by its first bytes and never by its file name:
+// BMP (our own decoder), PNG, JPEG and GIF (their libraries).
+
+#include "capture/picture.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <variant>
+
+namespace quorvane::capture {
+
+enum class Format { Bmp, Png, Jpeg, Gif, Unknown };
+
+Format formatOf(std::span<const std::uint8_t> file);
+
+// The size the file declares, read from its headers without decoding a pixel.
+std::variant<DeclaredSize, DecodeError> declaredSize(std::span<const std::uint8_t> file);
+
+// The whole picture; refuses one of more than maxPixels before allocating its pixels. Transparency is
+// kept in the picture's alpha values.
+std::variant<Picture, DecodeError> decodePicture(std::span<const std::uint8_t> file, std::uint64_t maxPixels);
+
+} // namespace quorvane::capture

@@ -1,0 +1,151 @@
+#include "capture/png.h"
+
+#include <png.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace quorvane::capture {
+namespace {
+
+struct Reader {
+    std::span<const std::uint8_t> file;
+    std::size_t at = 0;
+    std::string error;
+};
+
+void readBytes(png_structp png, png_bytep out, png_size_t length) {
+    auto* reader = static_cast<Reader*>(png_get_io_ptr(png));
+    if (length > reader->file.size() - reader->at) {
+        reader->error = "the file is truncated";
+        png_error(png, "truncated");
+    }
+    std::memcpy(out, reader->file.data() + reader->at, length);
+    reader->at += length;
+}
+
+void onError(png_structp png, png_const_charp message) {
+    auto* reader = static_cast<Reader*>(png_get_error_ptr(png));
+    if (reader->error.empty()) reader->error = std::string("the PNG data is damaged (") + message + ")";
+    png_longjmp(png, 1);
+}
+
+// Warnings are ignored, but for image data beyond the declared rows: a stream that would inflate to far
+// more than the picture is stopped at its first extra byte, not inflated to the end.
+void onWarning(png_structp png, png_const_charp message) {
+    const std::string text = message;
+    if (text.find("Extra compressed data") != std::string::npos ||
+        text.find("Too much image data") != std::string::npos) {
+        static_cast<Reader*>(png_get_error_ptr(png))->error = "its image data runs past the declared rows";
+        png_error(png, message);
+    }
+}
+
+// libpng's structures, destroyed on every way out, a long jump included (they hold no C++ objects).
+class PngRead {
+  public:
+    explicit PngRead(Reader& reader) {
+        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, onError, onWarning);
+        if (png_) info_ = png_create_info_struct(png_);
+        if (png_) png_set_read_fn(png_, &reader, readBytes);
+    }
+    ~PngRead() { png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr); }
+    PngRead(const PngRead&) = delete;
+    PngRead& operator=(const PngRead&) = delete;
+    bool ok() const { return png_ && info_; }
+    png_structp png() const { return png_; }
+    png_infop info() const { return info_; }
+
+  private:
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+};
+
+std::uint32_t eightBit(const png_byte* sample, bool sixteen) {
+    if (!sixteen) return *sample;
+    const std::uint32_t v = static_cast<std::uint32_t>(sample[0]) << 8 | sample[1];
+    return (v * 255 + 32767) / 65535; // round(v * 255 / 65535); never exactly halfway
+}
+
+} // namespace
+
+bool isPng(std::span<const std::uint8_t> file) {
+    return file.size() >= 8 && png_sig_cmp(file.data(), 0, 8) == 0;
+}
+
+std::variant<DeclaredSize, DecodeError> readPngSize(std::span<const std::uint8_t> file) {
+    Reader reader{file, 0, {}};
+    PngRead read(reader);
+    if (!read.ok()) return DecodeError{"libpng could not start"};
+    if (setjmp(png_jmpbuf(read.png()))) return DecodeError{reader.error};
+    png_read_info(read.png(), read.info());
+    return DeclaredSize{static_cast<int>(png_get_image_width(read.png(), read.info())),
+                        static_cast<int>(png_get_image_height(read.png(), read.info()))};
+}
+
+std::variant<Picture, DecodeError> decodePng(std::span<const std::uint8_t> file, std::uint64_t maxPixels) {
+    Reader reader{file, 0, {}};
+    PngRead read(reader);
+    if (!read.ok()) return DecodeError{"libpng could not start"};
+    // Everything a long jump may leave behind is made before setjmp, so nothing is skipped on the way out.
+    Picture picture;
+    std::vector<png_byte> rows;
+    std::vector<png_bytep> rowPointers;
+    if (setjmp(png_jmpbuf(read.png()))) return DecodeError{reader.error};
+
+    png_structp png = read.png();
+    png_infop info = read.info();
+    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    png_read_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    if (static_cast<std::uint64_t>(width) * height > maxPixels) {
+        return DecodeError{"its size " + std::to_string(width) + " x " + std::to_string(height) +
+                           " is too large to decode"};
+    }
+    // Palette to RGB, tRNS to alpha, low-bit grey to 8 bits, grey to RGB; no gamma is applied.
+    png_set_expand(png);
+    png_set_gray_to_rgb(png);
+    const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+    if (interlaced) png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    const bool sixteen = png_get_bit_depth(png, info) == 16;
+    const int channels = png_get_channels(png, info); // 3, or 4 with alpha
+    const std::size_t stride = png_get_rowbytes(png, info), sampleBytes = sixteen ? 2 : 1;
+    picture.width = static_cast<int>(width);
+    picture.height = static_cast<int>(height);
+    const auto appendRow = [&](const png_byte* row) {
+        for (png_uint_32 x = 0; x < width; ++x) {
+            const png_byte* sample = row + x * static_cast<std::size_t>(channels) * sampleBytes;
+            picture.pixels.push_back(colorValue(eightBit(sample, sixteen),
+                                                eightBit(sample + sampleBytes, sixteen),
+                                                eightBit(sample + 2 * sampleBytes, sixteen)));
+            if (channels == 4)
+                picture.alpha.push_back(
+                    static_cast<std::uint8_t>(eightBit(sample + 3 * sampleBytes, sixteen)));
+        }
+    };
+    if (interlaced) {
+        // The passes fill the whole picture together, so it is held whole.
+        rows.resize(stride * height);
+        rowPointers.resize(height);
+        for (png_uint_32 y = 0; y < height; ++y)
+            rowPointers[y] = rows.data() + y * stride;
+        png_read_image(png, rowPointers.data());
+        for (png_uint_32 y = 0; y < height; ++y)
+            appendRow(rowPointers[y]);
+    } else {
+        // Row by row, the picture growing as its data arrives: a file that declares a large picture
+        // but holds little costs little before it fails.
+        rows.resize(stride);
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, rows.data(), nullptr);
+            appendRow(rows.data());
+        }
+    }
+    png_read_end(png, nullptr);
+    return picture;
+}
+
+} // namespace quorvane::capture
