@@ -64,7 +64,7 @@ void Form1::openPicturePath(const std::string& chosen) {
     // whose pixels are captured.
     if (chosen.size() < 2) return;
 
-    auto loaded = capture::loadPicture(chosen);
+    auto loaded = capture::loadPicture(chosen, {.fit = state_.fitLarger});
     if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
         view_.showMessage(error->message, MessageIcon::Error);
         return;
@@ -134,6 +134,8 @@ void Form1::makeCode() {
     view_.setText(TextBox::Text5, codegen::text5(code.conversion));
     if (state_.showAsDisplayed) showCurrentPicture();
 }
+
+void Form1::setFitLarger(bool fit) { state_.fitLarger = fit; }
 
 void Form1::setDithering(codegen::Dither dithering) { state_.dithering = dithering; }
 

@@ -11,9 +11,10 @@
 //                       (beside the picture when the program's folder is not the user's to write: an
 //                       installed copy in /usr/bin)
 //
-// The picture's context menu adds two choices: the dithering that "Make Code" passes to makeImageCode
-// (none unless chosen), and "Show as the display shows it", which puts the file image of the last
-// "Make Code", read back as the panel reads it, in Picture1 instead of the picture as opened.
+// The picture's context menu adds three choices: "Fit larger pictures to the panel", which makes "Open BMP"
+// scale a larger picture down instead of refusing it; the dithering that "Make Code" passes to
+// makeImageCode (none unless chosen); and "Show as the display shows it", which puts the file image of
+// the last "Make Code", read back as the panel reads it, in Picture1 instead of the picture as opened.
 //
 // Each handler talks to the window only through MainView, so all of this runs without a toolkit.
 
@@ -46,6 +47,7 @@ struct MainState {
     capture::Picture picture;                       // as opened, to show again after the display's view
     codegen::Depth fileDepth = codegen::Depth::Bits8; // the depth of the file image in fileValues
     codegen::Dither dithering = codegen::Dither::None;
+    bool fitLarger = false;
     bool showAsDisplayed = false;
 };
 
@@ -67,6 +69,7 @@ public:
     void openGivenPicture(const std::string& path);
 
     // The picture's context menu.
+    void setFitLarger(bool fit);
     void setDithering(codegen::Dither dithering);
     void setShowAsDisplayed(bool show);
 

@@ -22,6 +22,15 @@ std::optional<int> parseComponent(std::string_view text) {
     return value;
 }
 
+// Six hex digits, RRGGBB, either case; nothing else ("#FFFFFF" included).
+std::optional<std::uint32_t> parseBackground(std::string_view text) {
+    std::uint32_t rgb = 0;
+    if (text.size() != 6) return std::nullopt;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), rgb, 16);
+    if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return (rgb >> 16) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16); // as 0x00BBGGRR
+}
+
 Command parseCode(std::span<const std::string_view> args) {
     CodeCommand code;
     bool haveImage = false;
@@ -37,6 +46,10 @@ Command parseCode(std::span<const std::string_view> args) {
             haveImage = true;
             continue;
         }
+        if (arg == "--fit") {
+            code.fit = true;
+            continue;
+        }
         std::string_view option = arg;
         std::optional<std::string_view> value;
         if (const auto eq = arg.find('='); eq != std::string_view::npos) {
@@ -44,7 +57,8 @@ Command parseCode(std::span<const std::string_view> args) {
             value = arg.substr(eq + 1);
         }
         const bool known = option == "--depth" || option == "--target" || option == "--dither" ||
-                           option == "--name" || option == "--output" || option == "--hex" || option == "--preview";
+                           option == "--background" || option == "--name" || option == "--output" ||
+                           option == "--hex" || option == "--preview";
         if (!known) return UsageError{"unknown option " + std::string(option)};
         if (!value) {
             if (i + 1 >= args.size()) return UsageError{std::string(option) + " needs a value"};
@@ -62,6 +76,12 @@ Command parseCode(std::span<const std::string_view> args) {
             const auto dither = codegen::ditherFromName(*value);
             if (!dither) return UsageError{"--dither must be none, ordered or fs, not \"" + std::string(*value) + "\""};
             code.dither = *dither;
+        } else if (option == "--background") {
+            const auto background = parseBackground(*value);
+            if (!background) {
+                return UsageError{"--background must be six hex digits RRGGBB, not \"" + std::string(*value) + "\""};
+            }
+            code.background = *background;
         } else if (option == "--name") {
             code.name = std::string(*value);
         } else if (value->empty()) {
@@ -111,16 +131,19 @@ Command parseCommandLine(std::span<const std::string_view> args) {
 std::string_view usageText() {
     return "Usage:\n"
            "  quorvane-cli code [--depth 8|12|16] [--target pic|arm] [--dither none|ordered|fs]\n"
-           "                    [--name NAME] [--output FILE] [--hex FILE] [--preview FILE.png] IMAGE\n"
+           "                    [--fit] [--background RRGGBB] [--name NAME] [--output FILE]\n"
+           "                    [--hex FILE] [--preview FILE.png] IMAGE\n"
            "  quorvane-cli color R G B\n"
            "  quorvane-cli --help | --version\n"
            "\n"
-           "code    Converts a BMP of at most 132 x 132 pixels into C array source for the display\n"
-           "        (standard output, or FILE with --output), the raw file for the firmware (--hex) and a\n"
-           "        PNG of the picture as the display shows it (--preview). Defaults: --depth 8,\n"
-           "        --target pic, --dither none; the array is named after IMAGE unless --name is given.\n"
-           "        --dither ordered (a Bayer matrix) or fs (Floyd-Steinberg error diffusion) trades\n"
-           "        banding in gradients for a fine pattern.\n"
+           "code    Converts a picture of at most 132 x 132 pixels (BMP, PNG, JPEG or GIF, recognised\n"
+           "        by its content) into C array source for the display (standard output, or FILE with\n"
+           "        --output), the raw file for the firmware (--hex) and a PNG of the picture as the\n"
+           "        display shows it (--preview). Defaults: --depth 8, --target pic, --dither none;\n"
+           "        the array is named after IMAGE unless --name is given. --dither ordered (a Bayer\n"
+           "        matrix) or fs (Floyd-Steinberg error diffusion) trades banding in gradients for a\n"
+           "        fine pattern. --fit scales a larger picture (up to 8192 x 8192) down to fit the\n"
+           "        panel. Transparent pixels are laid over white, or over --background RRGGBB.\n"
            "color   Prints one colour's parts and codes at every depth, each component 0 to 255.\n"
            "\n"
            "Exit status: 0 on success, 1 when the image or an output fails, 2 for a usage error.\n";

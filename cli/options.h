@@ -5,6 +5,7 @@
 #include "codegen/dither.h"
 #include "codegen/reduce.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,6 +18,8 @@ struct CodeCommand {
     codegen::Depth depth = codegen::Depth::Bits8;
     codegen::Target target = codegen::Target::Pic;
     codegen::Dither dither = codegen::Dither::None;
+    bool fit = false;                    // scale a picture larger than the panel down to fit it
+    std::uint32_t background = 0xFFFFFF; // 0x00BBGGRR under transparent pixels
     std::optional<std::string> name;
     std::optional<std::string> output;
     std::optional<std::string> hex;

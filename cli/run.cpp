@@ -23,7 +23,7 @@ namespace {
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
 int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
-    const auto loaded = capture::loadPicture(code.image);
+    const auto loaded = capture::loadPicture(code.image, {.fit = code.fit, .background = code.background});
     if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
         err << "quorvane-cli: " << (error->kind == capture::LoadError::Kind::TooLarge ? code.image + ": " : "")
             << error->message << '\n';

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace quorvane::codegen {
 namespace {
@@ -27,6 +28,14 @@ bool isIdentifierChar(char c) {
 std::string imageNameFromPath(std::string_view path) {
     const std::size_t cut = path.find_last_of("/\\");
     const std::string_view piece = cut == std::string_view::npos ? path : path.substr(cut + 1);
+    // A picture's own extension goes whole, whatever its length or case: photo.jpeg gives photo.
+    for (std::string_view extension : {".bmp", ".png", ".jpg", ".jpeg", ".gif"}) {
+        if (piece.size() < extension.size()) continue;
+        const std::string_view tail = piece.substr(piece.size() - extension.size());
+        const bool same = std::equal(tail.begin(), tail.end(), extension.begin(),
+                                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+        if (same) return std::string(piece.substr(0, piece.size() - extension.size()));
+    }
     if (piece.size() < 4) return std::string(piece);
     return std::string(piece.substr(0, piece.size() - 4));
 }

@@ -22,6 +22,14 @@ TEST(ImageName, FromPaths) {
         {"/img/", ""},
         {"", ""},
         {"x", "x"},
+        // A picture's own extension goes whole, in any case; others keep the four-character rule.
+        {"/img/photo.jpeg", "photo"},
+        {"/img/photo.JPEG", "photo"},
+        {"/img/logo.Png", "logo"},
+        {"/img/a.gif", "a"},
+        {"/img/.jpeg", ""},
+        {"/img/scan.tiff", "scan."},
+        {"/img/shot.jpeg2", "shot.j"},
     };
     for (const auto& c : cases) EXPECT_EQ(imageNameFromPath(c.path), c.expected) << c.path;
 }

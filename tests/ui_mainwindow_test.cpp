@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -144,11 +146,20 @@ TEST_F(RealMainWindow, MouseOverThePictureShowsItsPositionInTheCaption) {
 TEST_F(RealMainWindow, OpenDialogTitleAndAnyCaseFilter) {
     click("Command1");
     EXPECT_EQ(dialogTitle, "Open BMP 132x132 max");
-    EXPECT_TRUE(dialogFilter.startsWith("BMP ("));
-    const QString pattern = dialogFilter.section('(', 1).chopped(1);
-    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern));
-    for (const char* name : {"logo.bmp", "LOGO.BMP", "Logo.Bmp"}) EXPECT_TRUE(match.match(name).hasMatch()) << name;
-    for (const char* name : {"logo.png", "logo.bmp.txt"}) EXPECT_FALSE(match.match(name).hasMatch()) << name;
+    const QStringList filters = dialogFilter.split(";;");
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].startsWith("BMP (")) << "the design's filter comes first, so it is the one chosen";
+    const auto matches = [](const QString& filter, const char* name) {
+        for (const QString& pattern : filter.section('(', 1).chopped(1).split(' ')) {
+            if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch()) return true;
+        }
+        return false;
+    };
+    for (const char* name : {"logo.bmp", "LOGO.BMP", "Logo.Bmp"}) EXPECT_TRUE(matches(filters[0], name)) << name;
+    for (const char* name : {"logo.png", "logo.bmp.txt"}) EXPECT_FALSE(matches(filters[0], name)) << name;
+    EXPECT_TRUE(filters[1].startsWith("Pictures ("));
+    for (const char* name : {"a.bmp", "a.PNG", "a.Jpg", "a.jpeg", "a.JPEG", "a.gif"}) EXPECT_TRUE(matches(filters[1], name)) << name;
+    for (const char* name : {"a.tiff", "a.png.txt"}) EXPECT_FALSE(matches(filters[1], name)) << name;
 }
 
 TEST_F(RealMainWindow, WholePathThroughTheRealButtons) {
@@ -283,10 +294,10 @@ TEST_F(RealMainWindow, InstalledCopyWritesTheRawFileBesideThePicture) {
 }
 
 TEST_F(RealMainWindow, PictureGivenAtStartUpAndTheDialogsStartingFolder) {
-    window->openAtStartUp(QString::fromStdString(image("start.bmp", 2, 1, {0x0000FF, 0xFF0000})));
+    window->openGivenFile(QString::fromStdString(image("start.bmp", 2, 1, {0x0000FF, 0xFF0000})));
     EXPECT_TRUE(child<QLineEdit>("Text1")->text().endsWith("start.bmp"));
     EXPECT_EQ(child<QLabel>("Picture1")->pixmap().size(), QSize(2, 1));
-    window->openAtStartUp(QString::fromStdString(image("big.bmp", 133, 1, std::vector<std::uint32_t>(133))));
+    window->openGivenFile(QString::fromStdString(image("big.bmp", 133, 1, std::vector<std::uint32_t>(133))));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].first, "Image dimensions too large.");
     EXPECT_TRUE(child<QLineEdit>("Text1")->text().endsWith("start.bmp"));
@@ -296,4 +307,40 @@ TEST_F(RealMainWindow, PictureGivenAtStartUpAndTheDialogsStartingFolder) {
     window = makeWindow();
     click("Command1");
     EXPECT_EQ(dialogFolder.toStdString(), dir.string());
+}
+
+// A file dropped anywhere on the window opens as if chosen in the dialog: on the text box too, where a
+// plain text drop would otherwise land.
+TEST_F(RealMainWindow, AFileDroppedOnTheWindowOpensIt) {
+    const QString file = QString::fromStdString(image("dropped.bmp", 2, 1, {0x0000FF, 0xFF0000}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QWidget* target = child<QPlainTextEdit>("Text2")->viewport();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    EXPECT_EQ(child<QLineEdit>("Text1")->text(), "1x2 - " + file);
+    EXPECT_TRUE(child<QPlainTextEdit>("Text2")->toPlainText().isEmpty());
+    EXPECT_TRUE(messages.empty());
+}
+
+// Out of the box a larger picture is refused; with the menu's tick it is fitted, and the tick stays.
+TEST_F(RealMainWindow, FitLargerPicturesFromTheMenuAndRemembered) {
+    nextFile = image("wide.bmp", 264, 2, std::vector<std::uint32_t>(528, 0x0000FF));
+    EXPECT_FALSE(window->pictureMenu()->fitLargerAction()->isChecked());
+    click("Command1");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, "Image dimensions too large.");
+
+    window->pictureMenu()->fitLargerAction()->trigger();
+    click("Command1");
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(child<QLineEdit>("Text1")->text().toStdString(), "1x132 - " + *nextFile);
+    EXPECT_EQ(child("Picture1")->size(), QSize(132, 1));
+
+    window.reset();
+    window = makeWindow();
+    EXPECT_TRUE(window->pictureMenu()->fitLargerAction()->isChecked());
 }

@@ -69,7 +69,7 @@ int runApplication(int argc, char** argv) {
     MainWindow window;
     window.show();
     // Once the event loop runs, so that a message about the file has its window to stand on.
-    if (picture) QTimer::singleShot(0, &window, [&window, &picture] { window.openAtStartUp(*picture); });
+    if (picture) QTimer::singleShot(0, &window, [&window, &picture] { window.openGivenFile(*picture); });
     return QApplication::exec();
 }
 

@@ -6,18 +6,22 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
+#include <QUrl>
 
 namespace quorvane::ui {
 
@@ -61,13 +65,19 @@ MainWindow::MainWindow(QWidget* parent)
     }
     form_.Form_Load();
     buildPictureMenu();
+
+    setAcceptDrops(true);
+    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+    text2_->viewport()->installEventFilter(this);
 }
 
 // The picture's options come in through its context menu, so the window's controls stay as they are.
 void MainWindow::buildPictureMenu() {
     pictureMenu_ = new PictureMenu(this);
+    pictureMenu_->onFitLarger = [this](bool fit) { form_.setFitLarger(fit); };
     pictureMenu_->onDithering = [this](codegen::Dither dither) { form_.setDithering(dither); };
     pictureMenu_->onShowAsDisplayed = [this](bool show) { form_.setShowAsDisplayed(show); };
+    form_.setFitLarger(pictureMenu_->fitLarger());
     form_.setDithering(pictureMenu_->dithering());
     picture1_->setToolTip("Right-click for the picture's options");
     picture1_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -253,11 +263,14 @@ bool MainWindow::isSelected(app::OptionButton option) const {
 void MainWindow::setOpenDialog(const std::string& title, const std::string& filterName, const std::string& pattern) {
     openTitle_ = toQt(title);
     // "*.bmp" in any letter case: files from other systems often end in ".BMP".
-    QString anyCase;
-    for (const QChar c : toQt(pattern)) {
-        anyCase += c.isLetter() ? QString("[%1%2]").arg(c.toLower()).arg(c.toUpper()) : QString(c);
-    }
-    openFilter_ = QString("%1 (%2)").arg(toQt(filterName), anyCase);
+    const auto anyCase = [](const QString& patterns) {
+        QString matched;
+        for (const QChar c : patterns) matched += c.isLetter() ? QString("[%1%2]").arg(c.toLower()).arg(c.toUpper()) : QString(c);
+        return matched;
+    };
+    // The design's filter stays first and chosen; the second lists every kind of picture the loader reads.
+    openFilter_ = QString("%1 (%2);;Pictures (%3)")
+                      .arg(toQt(filterName), anyCase(toQt(pattern)), anyCase("*.bmp *.png *.jpg *.jpeg *.gif"));
 }
 
 // The dialog starts where the user last found a picture, in this run or an earlier one.
@@ -269,7 +282,47 @@ std::optional<std::string> MainWindow::chooseOpenFile() {
     return fromQt(*chosen);
 }
 
-void MainWindow::openAtStartUp(const QString& path) {
+namespace {
+
+// The one local file a drag carries, if that is what it carries.
+std::optional<QString> droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile()) return std::nullopt;
+    return data->urls().front().toLocalFile();
+}
+
+} // namespace
+
+bool MainWindow::takeFileDrop(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!droppedFile(drag->mimeData())) return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const auto file = droppedFile(drop->mimeData());
+        if (!file) return false;
+        drop->acceptProposedAction();
+        openGivenFile(*file);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    return takeFileDrop(event) || QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) { takeFileDrop(event); }
+
+void MainWindow::dropEvent(QDropEvent* event) { takeFileDrop(event); }
+
+void MainWindow::openGivenFile(const QString& path) {
     const QFileInfo file(path);
     QSettings().setValue(kLastFolderKey, file.absolutePath());
     form_.openGivenPicture(fromQt(file.absoluteFilePath()));

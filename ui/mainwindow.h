@@ -42,8 +42,9 @@ public:
     QString openDialogFilter() const { return openFilter_; }
     PictureMenu* pictureMenu() const { return pictureMenu_; }
 
-    // `quorvane FILE`: opens FILE as "Open BMP" would, with the same checks and messages.
-    void openAtStartUp(const QString& path);
+    // `quorvane FILE`, or a file dropped on the window: opens it as "Open BMP" would, with the same checks
+    // and messages.
+    void openGivenFile(const QString& path);
 
     static constexpr const char* kLastFolderKey = "open/lastFolder";
 
@@ -63,7 +64,15 @@ public:
     std::string programFolder() const override;
     void openColorConverter() override;
 
+protected:
+    // A file dragged from the file manager opens wherever on the window it is dropped, the text boxes
+    // included; dragged text still goes into them as before.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    bool takeFileDrop(QEvent* event);
     void buildControls();
     void buildPictureMenu();
     void setTabOrder();

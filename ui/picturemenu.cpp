@@ -10,6 +10,14 @@
 namespace quorvane::ui {
 
 PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
+    fitLarger_ = addAction("Fit larger pictures to the panel");
+    fitLarger_->setCheckable(true);
+    fitLarger_->setChecked(QSettings().value(kFitLargerKey, false).toBool());
+    connect(fitLarger_, &QAction::toggled, this, [this](bool fit) {
+        QSettings().setValue(kFitLargerKey, fit);
+        if (onFitLarger) onFitLarger(fit);
+    });
+
     QMenu* dithering = addMenu("Dithering");
     auto* group = new QActionGroup(this);
     const auto choice = [&](const char* text, codegen::Dither dither) {
@@ -37,6 +45,8 @@ PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
         if (onShowAsDisplayed) onShowAsDisplayed(show);
     });
 }
+
+bool PictureMenu::fitLarger() const { return fitLarger_->isChecked(); }
 
 codegen::Dither PictureMenu::dithering() const {
     if (ordered_->isChecked()) return codegen::Dither::Ordered;

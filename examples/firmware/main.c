@@ -4,6 +4,7 @@
 extern const unsigned char logo[];    /* 12 Bit */
 extern const unsigned char logo565[]; /* 16 Bit */
 extern const unsigned char logo332[]; /* 8 Bit, error diffusion */
+extern const unsigned char badge[];   /* 16 Bit, from a PNG with transparency, fitted to the panel */
 
 int main(void) {
     /* logo.bmp is 4 pixels wide and 3 high; its top-left pixel is pure red. */
@@ -18,6 +19,14 @@ int main(void) {
                 logo332[2]);
         return 1;
     }
-    printf("logo: %d x %d\n", width, height);
+    /* badge.png is 200 x 100 with a transparent right half: fitted to 132 x 66 over black. */
+    const int badgeHeight = badge[0] + 1, badgeWidth = badge[1] + 1;
+    const unsigned char* topRight = badge + 2 + 2 * (badgeWidth - 1);
+    if (badgeWidth != 132 || badgeHeight != 66 || badge[2] != 0xF8 || topRight[0] != 0 || topRight[1] != 0) {
+        fprintf(stderr, "badge is %d x %d, top-left %02X, top-right %02X %02X\n", badgeWidth, badgeHeight, badge[2],
+                topRight[0], topRight[1]);
+        return 1;
+    }
+    printf("logo: %d x %d, badge: %d x %d\n", width, height, badgeWidth, badgeHeight);
     return 0;
 }
