@@ -13,6 +13,7 @@ namespace {
 struct Reader {
     std::span<const std::uint8_t> file;
     std::size_t at = 0;
+    bool ranOut = false; // giflib asked for more than the file holds
 };
 
 int readBytes(GifFileType* gif, GifByteType* out, int length) {
@@ -21,12 +22,13 @@ int readBytes(GifFileType* gif, GifByteType* out, int length) {
         std::min(static_cast<std::size_t>(std::max(length, 0)), reader->file.size() - reader->at);
     std::memcpy(out, reader->file.data() + reader->at, n);
     reader->at += n;
+    if (n < static_cast<std::size_t>(std::max(length, 0))) reader->ranOut = true;
     return static_cast<int>(n);
 }
 
 class GifRead {
   public:
-    explicit GifRead(Reader& reader) { gif_ = DGifOpen(&reader, readBytes, &error_); }
+    explicit GifRead(Reader& reader) : reader_(reader) { gif_ = DGifOpen(&reader, readBytes, &error_); }
     ~GifRead() {
         int ignored = 0;
         if (gif_) DGifCloseFile(gif_, &ignored);
@@ -37,11 +39,14 @@ class GifRead {
     DecodeError failure() const {
         const int code = gif_ ? gif_->Error : error_;
         const char* text = GifErrorString(code);
-        if (code == D_GIF_ERR_READ_FAILED || code == D_GIF_ERR_EOF_TOO_SOON) return {"the file is truncated"};
+        if (reader_.ranOut || code == D_GIF_ERR_READ_FAILED || code == D_GIF_ERR_EOF_TOO_SOON) {
+            return {"the file is truncated"};
+        }
         return {std::string("the GIF data is damaged (") + (text ? text : "unknown error") + ")"};
     }
 
   private:
+    Reader& reader_;
     GifFileType* gif_ = nullptr;
     int error_ = 0;
 };
@@ -71,14 +76,14 @@ bool isGif(std::span<const std::uint8_t> file) {
 }
 
 std::variant<DeclaredSize, DecodeError> readGifSize(std::span<const std::uint8_t> file) {
-    Reader reader{file, 0};
+    Reader reader{file, 0, false};
     GifRead gif(reader);
     if (!gif.get()) return gif.failure();
     return DeclaredSize{gif.get()->SWidth, gif.get()->SHeight};
 }
 
 std::variant<Picture, DecodeError> decodeGif(std::span<const std::uint8_t> file, std::uint64_t maxPixels) {
-    Reader reader{file, 0};
+    Reader reader{file, 0, false};
     GifRead read(reader);
     GifFileType* gif = read.get();
     if (!gif) return read.failure();

@@ -25,9 +25,18 @@ void readBytes(png_structp png, png_bytep out, png_size_t length) {
     reader->at += length;
 }
 
+// libpng quotes a bad chunk's type as the file spells it: anything unprintable becomes "?".
+std::string printable(const char* message) {
+    std::string text = message;
+    for (char& c : text) {
+        if (c < 0x20 || c > 0x7E) c = '?';
+    }
+    return text;
+}
+
 void onError(png_structp png, png_const_charp message) {
     auto* reader = static_cast<Reader*>(png_get_error_ptr(png));
-    if (reader->error.empty()) reader->error = std::string("the PNG data is damaged (") + message + ")";
+    if (reader->error.empty()) reader->error = "the PNG data is damaged (" + printable(message) + ")";
     png_longjmp(png, 1);
 }
 
@@ -75,6 +84,17 @@ bool isPng(std::span<const std::uint8_t> file) {
 }
 
 std::variant<DeclaredSize, DecodeError> readPngSize(std::span<const std::uint8_t> file) {
+    // The size stands at a fixed place in the first chunk, which must be IHDR; it is read from there so
+    // that an absurd declaration is refused as too large rather than as whatever libpng makes of it.
+    if (file.size() >= 24 && std::memcmp(file.data() + 12, "IHDR", 4) == 0) {
+        const auto u32 = [&](std::size_t at) {
+            return std::uint32_t(file[at]) << 24 | std::uint32_t(file[at + 1]) << 16 | std::uint32_t(file[at + 2]) << 8 | file[at + 3];
+        };
+        const std::uint32_t width = u32(16), height = u32(20);
+        if (width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF) {
+            return DeclaredSize{static_cast<int>(width), static_cast<int>(height)};
+        }
+    }
     Reader reader{file, 0, {}};
     PngRead read(reader);
     if (!read.ok()) return DecodeError{"libpng could not start"};

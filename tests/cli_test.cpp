@@ -2,6 +2,7 @@
 #include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "support/bmpwriter.h"
+#include "support/imagewriters.h"
 #include "support/process.h"
 #include "support/tempdir.h"
 
@@ -156,6 +157,9 @@ TEST_F(Cli, ExitStatusesAndMessages) {
         {{"code", "--target", "avr", path("logo.bmp")}, 2, "--target must be pic or arm"},
         {{"code", "--dither", "bayer", path("logo.bmp")}, 2, "--dither must be none, ordered or fs"},
         {{"code", "--dither=FS", path("logo.bmp")}, 2, "--dither must be none, ordered or fs"},
+        {{"code", "--background", "#FFFFFF", path("logo.bmp")}, 2, "--background must be six hex digits"},
+        {{"code", "--background", "FFFFF", path("logo.bmp")}, 2, "--background must be six hex digits"},
+        {{"code", "--background=12345G", path("logo.bmp")}, 2, "--background must be six hex digits"},
         {{"code", "--depth"}, 2, "needs a value"},
         {{"code", path("logo.bmp"), path("logo.bmp")}, 2, "more than one IMAGE"},
         {{"code", path("missing.bmp")}, 1, "does not exist"},
@@ -205,4 +209,36 @@ TEST_F(Cli, AFailureLeavesExistingOutputsAsTheyWere) {
     const auto blocked = run({cli, "code", "--output", path("sub/a.c"), "--hex", path("sub"), path("logo.bmp")});
     EXPECT_EQ(blocked.status, 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "sub"), {}), 1) << "only a.c, written whole before the failure";
+}
+
+// A PNG, named as a JPEG: read by its content, named after its file, its transparent pixel laid over
+// the chosen background. At 16 Bit red is F800 and green (0, 255, 0) is 07E0.
+TEST_F(Cli, PngWithTransparencyOverTheBackground) {
+    const auto png = imagetest::png({.width = 2, .colorType = PNG_COLOR_TYPE_RGBA, .rows = {{255, 0, 0, 255, 0, 0, 255, 0}}});
+    bmptest::writeFile(dir / "photo.jpeg", png);
+    for (const char* background : {"00FF00", "00ff00"}) {
+        const auto result = run({cli, "code", "--depth", "16", "--background", background, "--hex", path("photo.hex"), path("photo.jpeg")});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out.substr(0, result.out.find('[')), "unsigned rom char photo");
+        EXPECT_EQ(bytesOf(path("photo.hex")), (std::vector<std::uint8_t>{0, 1, 0xF8, 0x00, 0x07, 0xE0}));
+    }
+    const auto white = run({cli, "code", "--depth", "16", "--hex", path("white.hex"), path("photo.jpeg")});
+    ASSERT_EQ(white.status, 0) << white.err;
+    EXPECT_EQ(bytesOf(path("white.hex")), (std::vector<std::uint8_t>{0, 1, 0xF8, 0x00, 0xFF, 0xFF}));
+}
+
+// Without --fit a larger picture is refused by its declared size; with it, the array's size bytes are
+// the fitted size.
+TEST_F(Cli, FitScalesALargerPictureDown) {
+    bmptest::writeFile(dir / "wide.bmp", bmptest::bmp24(300, 100, std::vector<std::uint32_t>(30000, 0x0000FF)));
+    const auto refused = run({cli, "code", path("wide.bmp")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Image dimensions too large."), std::string::npos);
+    const auto fitted = run({cli, "code", "--fit", "--hex", path("wide.hex"), path("wide.bmp")});
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    const auto hex = bytesOf(path("wide.hex"));
+    ASSERT_EQ(hex.size(), 2u + 132u * 44u); // 300 x 100 fits as 132 x 44
+    EXPECT_EQ(hex[0], 43);
+    EXPECT_EQ(hex[1], 131);
+    EXPECT_EQ(hex[2], 0xE0) << "pure red stays pure red";
 }

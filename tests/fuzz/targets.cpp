@@ -38,6 +38,16 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
         require(picture->alpha.empty() || picture->alpha.size() == picture->pixels.size());
     }
 
+    // Fitting and compositing, on pictures small enough to keep the fuzzer quick: scaled to 16 x 16.
+    const auto declared = capture::declaredSize(bytes);
+    if (const auto* side = std::get_if<capture::DeclaredSize>(&declared); side && side->width <= 1024 && side->height <= 1024) {
+        auto fitted = capture::pictureFromBytes(bytes, "fuzz.png", {.fit = true, .background = 0x336699, .maxSide = 16});
+        if (const auto* picture = std::get_if<capture::Picture>(&fitted)) {
+            require(picture->width >= 1 && picture->width <= 16 && picture->height >= 1 && picture->height <= 16);
+            require(picture->alpha.empty() && picture->pixels.size() == static_cast<std::size_t>(picture->width * picture->height));
+        }
+    }
+
     auto loaded = capture::pictureFromBytes(bytes, "fuzz.bmp");
     const auto* picture = std::get_if<capture::Picture>(&loaded);
     if (!picture) return;

@@ -11,6 +11,7 @@
 #include <gif_lib.h>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
