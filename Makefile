@@ -24,6 +24,7 @@ bench:
 	@build/release/bench/quorvane_bench
 	@build/release/bench/quorvane_dither_quality
 	@build/release/bench/quorvane_process_bench build/release/cli/quorvane-cli
+	@build/release/bench/quorvane_fit_bench build/release/cli/quorvane-cli
 	@build/release/bench/quorvane_ui_bench
 
 asan:

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <algorithm>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -34,12 +36,20 @@ private:
     int fd_;
 };
 
+// A file's bytes, read into memory that is not cleared first: a large picture file is several
+// megabytes, and clearing them costs as much as reading them.
+struct FileBytes {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0;
+    std::span<const std::uint8_t> span() const { return {data.get(), size}; }
+};
+
 // Reads up to `limit` bytes from the start of the file; fewer when the file is shorter.
-bool readPrefix(int fd, std::vector<std::uint8_t>& bytes, std::size_t limit, int& error) {
-    bytes.resize(limit);
+bool readPrefix(int fd, FileBytes& bytes, std::size_t limit, int& error) {
+    bytes.data = std::make_unique_for_overwrite<std::uint8_t[]>(limit);
     std::size_t done = 0;
     while (done < limit) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, limit - done, static_cast<off_t>(done));
+        const ssize_t n = ::pread(fd, bytes.data.get() + done, limit - done, static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR) continue;
             error = errno;
@@ -48,7 +58,7 @@ bool readPrefix(int fd, std::vector<std::uint8_t>& bytes, std::size_t limit, int
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
-    bytes.resize(done);
+    bytes.size = done;
     return true;
 }
 
@@ -100,20 +110,22 @@ std::variant<Picture, LoadError> loadPicture(const std::string& path, const Load
     // A BMP's headers and largest palette fit in 2 KiB: enough to refuse it by its declared size before
     // the rest of the file is read. Other formats may put their size after long metadata, so the whole
     // file (within the limit above) is read first; no pixel is decoded before the size is checked.
-    std::vector<std::uint8_t> bytes;
+    FileBytes bytes;
     int error = 0;
-    if (!readPrefix(file.get(), bytes, 2048, error)) return unreadable(path, std::strerror(error));
-    const bool bmp = formatOf(bytes) == Format::Bmp || formatOf(bytes) == Format::Unknown;
+    if (!readPrefix(file.get(), bytes, std::min<std::size_t>(2048, static_cast<std::size_t>(info.st_size)), error)) {
+        return unreadable(path, std::strerror(error));
+    }
+    const bool bmp = formatOf(bytes.span()) == Format::Bmp || formatOf(bytes.span()) == Format::Unknown;
     if (bmp) {
-        if (auto refused = refuseByDeclaredSize(bytes, path, options)) return *refused;
+        if (auto refused = refuseByDeclaredSize(bytes.span(), path, options)) return *refused;
     }
     if (!readPrefix(file.get(), bytes, static_cast<std::size_t>(info.st_size), error)) {
         return unreadable(path, std::strerror(error));
     }
     if (!bmp) {
-        if (auto refused = refuseByDeclaredSize(bytes, path, options)) return *refused;
+        if (auto refused = refuseByDeclaredSize(bytes.span(), path, options)) return *refused;
     }
-    return decodeNamed(bytes, path, options);
+    return decodeNamed(bytes.span(), path, options);
 }
 
 std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,

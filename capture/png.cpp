@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -135,15 +136,30 @@ std::variant<Picture, DecodeError> decodePng(std::span<const std::uint8_t> file,
     const std::size_t stride = png_get_rowbytes(png, info), sampleBytes = sixteen ? 2 : 1;
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);
+    // Room for the whole picture up front, as far as the file can hold it: deflate packs at most about
+    // 1032 bytes into one, so a small file that declares a large picture gets little room before it fails.
+    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * height;
+    const std::uint64_t canHold = 1100 * static_cast<std::uint64_t>(file.size());
+    picture.pixels.reserve(static_cast<std::size_t>(std::min(pixels, canHold)));
+    if (channels == 4) picture.alpha.reserve(static_cast<std::size_t>(std::min(pixels, canHold)));
     const auto appendRow = [&](const png_byte* row) {
-        for (png_uint_32 x = 0; x < width; ++x) {
-            const png_byte* sample = row + x * static_cast<std::size_t>(channels) * sampleBytes;
-            picture.pixels.push_back(colorValue(eightBit(sample, sixteen),
-                                                eightBit(sample + sampleBytes, sixteen),
-                                                eightBit(sample + 2 * sampleBytes, sixteen)));
-            if (channels == 4)
-                picture.alpha.push_back(
-                    static_cast<std::uint8_t>(eightBit(sample + 3 * sampleBytes, sixteen)));
+        const std::size_t first = picture.pixels.size();
+        picture.pixels.resize(first + width);
+        std::uint32_t* out = picture.pixels.data() + first;
+        std::uint8_t* alpha = nullptr;
+        if (channels == 4) {
+            picture.alpha.resize(first + width);
+            alpha = picture.alpha.data() + first;
+        }
+        const std::size_t step = static_cast<std::size_t>(channels) * sampleBytes;
+        for (png_uint_32 x = 0; x < width; ++x, row += step) {
+            if (sixteen) {
+                out[x] = colorValue(eightBit(row, true), eightBit(row + 2, true), eightBit(row + 4, true));
+                if (alpha) alpha[x] = static_cast<std::uint8_t>(eightBit(row + 6, true));
+            } else {
+                out[x] = colorValue(row[0], row[1], row[2]);
+                if (alpha) alpha[x] = row[3];
+            }
         }
     };
     if (interlaced) {

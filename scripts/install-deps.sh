@@ -7,7 +7,11 @@ packages=(
     g++ cmake ninja-build make pkg-config
     qt6-base-dev           # Widgets, Test; ui/ only
     libgtest-dev libbenchmark-dev
-    libpng-dev             # quorvane-cli writes its preview PNG without Qt
+    libpng-dev             # PNG in (every colour type) and the preview PNG out, without Qt
+    libjpeg62-turbo-dev    # JPEG in: baseline, progressive, greyscale
+    libgif-dev             # GIF in: the first frame
+    libexif-dev            # a JPEG's EXIF orientation
+    zlib1g-dev             # the tests build damaged PNG files chunk by chunk
     clang libclang-rt-dev  # libFuzzer targets
     xvfb xauth xclip       # clipboard test seen by another program
     fonts-dejavu-core      # a font for Qt to lay out text on the offscreen platform
