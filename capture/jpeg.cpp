@@ -53,6 +53,14 @@ class JpegRead {
     JpegRead(const JpegRead&) = delete;
     JpegRead& operator=(const JpegRead&) = delete;
 
+    // Up to the frame header, with the EXIF segment kept for the orientation. Call after setjmp.
+    void readHeader(std::span<const std::uint8_t> file) {
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+        jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_read_header(&info, TRUE);
+    }
+
     jpeg_decompress_struct info{};
     ErrorManager errors;
 };
@@ -117,10 +125,7 @@ bool isJpeg(std::span<const std::uint8_t> file) {
 std::variant<DeclaredSize, DecodeError> readJpegSize(std::span<const std::uint8_t> file) {
     JpegRead read;
     if (setjmp(read.errors.jump)) return DecodeError{read.errors.error};
-    jpeg_create_decompress(&read.info);
-    jpeg_mem_src(&read.info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_save_markers(&read.info, JPEG_APP0 + 1, 0xFFFF);
-    jpeg_read_header(&read.info, TRUE);
+    read.readHeader(file);
     const int w = static_cast<int>(read.info.image_width), h = static_cast<int>(read.info.image_height);
     return swapsSides(exifOrientation(read.info)) ? DeclaredSize{h, w} : DeclaredSize{w, h};
 }
@@ -130,10 +135,7 @@ std::variant<Picture, DecodeError> decodeJpeg(std::span<const std::uint8_t> file
     Picture picture;
     std::vector<JSAMPLE> row;
     if (setjmp(read.errors.jump)) return DecodeError{read.errors.error};
-    jpeg_create_decompress(&read.info);
-    jpeg_mem_src(&read.info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_save_markers(&read.info, JPEG_APP0 + 1, 0xFFFF);
-    jpeg_read_header(&read.info, TRUE);
+    read.readHeader(file);
     const int w = static_cast<int>(read.info.image_width), h = static_cast<int>(read.info.image_height);
     if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > maxPixels) {
         return DecodeError{"its size " + std::to_string(w) + " x " + std::to_string(h) +
