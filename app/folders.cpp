@@ -8,7 +8,8 @@ namespace quorvane::app {
 
 bool keepsUserFiles(const std::filesystem::path& folder) {
     static constexpr std::array<std::string_view, 8> kProgramFolders = {
-        "/bin", "/sbin", "/usr/bin", "/usr/sbin", "/usr/games", "/usr/local/bin", "/usr/local/sbin", "/usr/local/games"};
+        "/bin",       "/sbin",          "/usr/bin",        "/usr/sbin",
+        "/usr/games", "/usr/local/bin", "/usr/local/sbin", "/usr/local/games"};
     std::error_code error;
     const auto resolved = std::filesystem::weakly_canonical(folder, error);
     for (std::string_view system : kProgramFolders) {

@@ -78,7 +78,6 @@ void Form1::openPicturePath(const std::string& chosen) {
         view_.setShowAsDisplayedTicked(false);
     }
     state_.imagePath = chosen;
-    state_.pictureSize = {picture.width, picture.height};
     state_.heightText = decimalText(picture.height);
     state_.widthText = decimalText(picture.width);
     ClearData();
@@ -113,7 +112,8 @@ void Form1::makeCode() {
         .dither = state_.dithering};
     const std::span<const std::int32_t> components(state_.componentStore.data(),
                                                    static_cast<std::size_t>(state_.componentCount));
-    const codegen::ImageCode code = codegen::makeImageCode(components, state_.pictureSize, options);
+    const codegen::ImageCode code =
+        codegen::makeImageCode(components, {state_.picture.width, state_.picture.height}, options);
 
     view_.clearList(ListBox::List2);
     view_.clearList(ListBox::List3);
@@ -154,14 +154,12 @@ void Form1::showCurrentPicture() {
         return;
     }
     const auto bytes = codegen::rawFileBytes(state_.fileValues, state_.fileByteCount);
-    const auto decoded = codegen::decodeRawFile(bytes, state_.fileDepth);
-    if (!decoded) throw std::logic_error("the file image does not read back");
-    const auto rgb = codegen::displayedComponents(decoded->parts, state_.fileDepth);
-    capture::Picture shown{.width = decoded->width, .height = decoded->height, .pixels = {}, .alpha = {}};
-    shown.pixels.reserve(rgb.size() / 3);
+    const auto displayed = codegen::displayedPicture(bytes, state_.fileDepth);
+    if (!displayed) throw std::logic_error("the file image does not read back");
+    capture::Picture shown{.width = displayed->width, .height = displayed->height, .pixels = {}, .alpha = {}};
+    const std::vector<std::uint8_t>& rgb = displayed->rgb;
     for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
-        shown.pixels.push_back(rgb[i] | static_cast<std::uint32_t>(rgb[i + 1]) << 8 |
-                               static_cast<std::uint32_t>(rgb[i + 2]) << 16);
+        shown.pixels.push_back(capture::colorValue(rgb[i], rgb[i + 1], rgb[i + 2]));
     }
     view_.showPicture(shown);
 }
@@ -182,7 +180,8 @@ void Form1::makeHeaderFile() {
         return;
     }
     // Away from the program's folder the user needs the whole path to find the file.
-    view_.showMessage((inProgramFolder ? fileName : path.string()) + "\r\nCreated Successfully!", MessageIcon::None);
+    const std::string named = inProgramFolder ? fileName : path.string();
+    view_.showMessage(named + "\r\nCreated Successfully!", MessageIcon::None);
 }
 
 } // namespace quorvane::app

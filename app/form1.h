@@ -42,9 +42,9 @@ struct MainState {
     // Bytes of the raw file that the last "Make Code" prepared. The packed count alone cannot tell it:
     // a 1-pixel image packs to 2 values at every depth, but has 1, 2 or 2 data bytes.
     std::size_t fileByteCount = 0;
-    // widthText and heightText as numbers: the window keeps its texts, the road of an image takes numbers.
-    codegen::PictureSize pictureSize;
-    capture::Picture picture;                       // as opened, to show again after the display's view
+    // As opened: its size is what Make Code converts (the texts above are the window's own), and it is
+    // shown again after the display's view.
+    capture::Picture picture;
     codegen::Depth fileDepth = codegen::Depth::Bits8; // the depth of the file image in fileValues
     codegen::Dither dithering = codegen::Dither::None;
     bool fitLarger = false;

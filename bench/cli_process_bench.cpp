@@ -1,18 +1,13 @@
 // Whole-process timing of `quorvane-cli code --depth 12 --hex out.hex img.bmp` on a 132 x 132 BMP,
 // start-up included: the cost a firmware build pays per image.
 #include "../tests/support/bmpwriter.h"
+#include "spawn.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -28,26 +23,10 @@ int main(int argc, char** argv) {
 
     const std::string image = (dir / "img.bmp").string(), hex = (dir / "out.hex").string();
     std::vector<std::string> args = {argv[1], "code", "--depth", "12", "--hex", hex, image};
-    std::vector<char*> argvChild;
-    for (auto& a : args) argvChild.push_back(a.data());
-    argvChild.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-
     std::vector<double> millis;
     for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        pid_t pid = 0;
-        if (posix_spawn(&pid, argvChild[0], &actions, nullptr, argvChild.data(), environ) != 0) {
-            std::perror("posix_spawn");
-            return 1;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        millis.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        millis.push_back(benchspawn::timedRun(args));
+        if (millis.back() < 0) {
             std::fprintf(stderr, "quorvane-cli failed\n");
             return 1;
         }

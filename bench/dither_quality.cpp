@@ -102,9 +102,9 @@ Score score(const std::vector<TestImage>& images, Depth depth, Dither dither) {
     for (const TestImage& image : images) {
         const auto code = makeImageCode(image.components, {kSide, kSide},
                                         {.depth = depth, .arrayName = "test", .dither = dither});
-        const auto shown = displayedComponents(decodeRawFile(code.rawFile, depth)->parts, depth);
+        const auto shown = displayedPicture(code.rawFile, depth);
         const std::vector<double> original(image.components.begin(), image.components.end());
-        const std::vector<double> displayed(shown.begin(), shown.end());
+        const std::vector<double> displayed(shown->rgb.begin(), shown->rgb.end());
         total.blurred += psnr(blurred(original), blurred(displayed));
         total.plain += psnr(original, displayed);
     }

@@ -5,20 +5,15 @@
 // on a 1024 x 1024 photo-like PNG made here, the two timed in turns in the same run, and says whether
 // ours takes at most 0.3 times as long (median against median). Without ImageMagick it says so.
 #include "../tests/support/imagewriters.h"
+#include "spawn.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -40,22 +35,6 @@ std::vector<std::uint8_t> photoLikePng(int side) {
         layout.rows.push_back(row);
     }
     return imagetest::png(layout);
-}
-
-double runOnce(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 double median(std::vector<double> values) {
@@ -81,14 +60,14 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string> ours = {argv[1], "code", "--fit", "--depth", "12", "--hex", (dir / "out.hex").string(), big};
     const std::vector<std::string> theirs = {convert, big, "-resize", "132x132", (dir / "out.bmp").string()};
-    if (runOnce(theirs) < 0) {
+    if (benchspawn::timedRun(theirs) < 0) {
         std::printf("fit benchmark: ImageMagick's convert is not installed here; nothing to compare with\n");
         return 0;
     }
     std::vector<double> oursMs, theirsMs;
     for (int i = 0; i < runs; ++i) {
-        oursMs.push_back(runOnce(ours));
-        theirsMs.push_back(runOnce(theirs));
+        oursMs.push_back(benchspawn::timedRun(ours));
+        theirsMs.push_back(benchspawn::timedRun(theirs));
         if (oursMs.back() < 0 || theirsMs.back() < 0) {
             std::fprintf(stderr, "fit benchmark: a run failed\n");
             return 1;

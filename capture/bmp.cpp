@@ -63,10 +63,8 @@ public:
             if (auto error = checkRowsPresent()) return *error;
         }
         // RLE data can describe any size in a few bytes: cap what a file may make us allocate.
-        if (static_cast<std::uint64_t>(h_.width) * static_cast<std::uint64_t>(h_.height) > maxPixels_) {
-            return fail("its size " + std::to_string(h_.width) + " x " + std::to_string(h_.height) +
-                        " is too large to decode");
-        }
+        const auto width = static_cast<std::uint64_t>(h_.width);
+        if (auto error = refuseBeyond(width, static_cast<std::uint64_t>(h_.height), maxPixels_)) return *error;
         const std::uint32_t background = palette_.empty() ? 0 : palette_[0];
         picture_.pixels.assign(static_cast<std::size_t>(h_.width) * static_cast<std::size_t>(h_.height), background);
         if (auto error = rle ? decodeRle() : decodeRows()) return *error;

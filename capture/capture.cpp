@@ -115,7 +115,8 @@ std::variant<Picture, LoadError> loadPicture(const std::string& path, const Load
     if (!readPrefix(file.get(), bytes, std::min<std::size_t>(2048, static_cast<std::size_t>(info.st_size)), error)) {
         return unreadable(path, std::strerror(error));
     }
-    const bool bmp = formatOf(bytes.span()) == Format::Bmp || formatOf(bytes.span()) == Format::Unknown;
+    const Format format = formatOf(bytes.span());
+    const bool bmp = format == Format::Bmp || format == Format::Unknown;
     if (bmp) {
         if (auto refused = refuseByDeclaredSize(bytes.span(), path, options)) return *refused;
     }

@@ -88,9 +88,9 @@ std::variant<Picture, DecodeError> decodeGif(std::span<const std::uint8_t> file,
     GifFileType* gif = read.get();
     if (!gif) return read.failure();
     if (gif->SWidth < 1 || gif->SHeight < 1) return DecodeError{"its logical screen has no pixels"};
-    if (static_cast<std::uint64_t>(gif->SWidth) * static_cast<std::uint64_t>(gif->SHeight) > maxPixels) {
-        return DecodeError{"its size " + std::to_string(gif->SWidth) + " x " + std::to_string(gif->SHeight) +
-                           " is too large to decode"};
+    if (auto error = refuseBeyond(static_cast<std::uint64_t>(gif->SWidth),
+                                  static_cast<std::uint64_t>(gif->SHeight), maxPixels)) {
+        return *error;
     }
 
     int transparent = -1; // from the graphic control extension before the first frame

@@ -137,10 +137,8 @@ std::variant<Picture, DecodeError> decodeJpeg(std::span<const std::uint8_t> file
     if (setjmp(read.errors.jump)) return DecodeError{read.errors.error};
     read.readHeader(file);
     const int w = static_cast<int>(read.info.image_width), h = static_cast<int>(read.info.image_height);
-    if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > maxPixels) {
-        return DecodeError{"its size " + std::to_string(w) + " x " + std::to_string(h) +
-                           " is too large to decode"};
-    }
+    if (auto error = refuseBeyond(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h), maxPixels))
+        return *error;
     const int orientation = exifOrientation(read.info);
     read.info.out_color_space = JCS_RGB; // greyscale and YCbCr alike
     jpeg_start_decompress(&read.info);

@@ -2,6 +2,7 @@
 // A decoded picture, whatever file it came from.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,14 @@ struct DeclaredSize {
 struct DecodeError {
     std::string reason; // lower-case phrase, e.g. "the file is truncated"
 };
+
+// Every decoder refuses a picture of more than maxPixels before allocating anything for it.
+inline std::optional<DecodeError> refuseBeyond(std::uint64_t width, std::uint64_t height,
+                                               std::uint64_t maxPixels) {
+    if (width * height <= maxPixels) return std::nullopt;
+    return DecodeError{"its size " + std::to_string(width) + " x " + std::to_string(height) +
+                       " is too large to decode"};
+}
 
 inline std::uint32_t colorValue(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
     return red | (green << 8) | (blue << 16);

@@ -88,7 +88,8 @@ std::variant<DeclaredSize, DecodeError> readPngSize(std::span<const std::uint8_t
     // that an absurd declaration is refused as too large rather than as whatever libpng makes of it.
     if (file.size() >= 24 && std::memcmp(file.data() + 12, "IHDR", 4) == 0) {
         const auto u32 = [&](std::size_t at) {
-            return std::uint32_t(file[at]) << 24 | std::uint32_t(file[at + 1]) << 16 | std::uint32_t(file[at + 2]) << 8 | file[at + 3];
+            return std::uint32_t(file[at]) << 24 | std::uint32_t(file[at + 1]) << 16 |
+                   std::uint32_t(file[at + 2]) << 8 | file[at + 3];
         };
         const std::uint32_t width = u32(16), height = u32(20);
         if (width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF) {
@@ -119,10 +120,7 @@ std::variant<Picture, DecodeError> decodePng(std::span<const std::uint8_t> file,
     png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    if (static_cast<std::uint64_t>(width) * height > maxPixels) {
-        return DecodeError{"its size " + std::to_string(width) + " x " + std::to_string(height) +
-                           " is too large to decode"};
-    }
+    if (auto error = refuseBeyond(width, height, maxPixels)) return *error;
     // Palette to RGB, tRNS to alpha, low-bit grey to 8 bits, grey to RGB; no gamma is applied.
     png_set_expand(png);
     png_set_gray_to_rgb(png);

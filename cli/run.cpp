@@ -51,11 +51,9 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     if (code.hex) outputs.push_back({*code.hex, result.rawFile});
     if (code.preview) {
         // What the panel shows for the bytes written: the raw file read back as the firmware reads it.
-        const auto shown = codegen::decodeRawFile(result.rawFile, code.depth);
+        const auto shown = codegen::displayedPicture(result.rawFile, code.depth);
         std::string reason = "the raw file does not read back";
-        auto png = shown ? encodePng(shown->width, shown->height, codegen::displayedComponents(shown->parts, code.depth),
-                                     reason)
-                         : std::nullopt;
+        auto png = shown ? encodePng(shown->width, shown->height, shown->rgb, reason) : std::nullopt;
         if (!png) {
             err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << reason << '\n';
             return kFailed;

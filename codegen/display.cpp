@@ -55,4 +55,10 @@ std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes,
     return decoded;
 }
 
+std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, Depth depth) {
+    const auto decoded = decodeRawFile(rawFile, depth);
+    if (!decoded) return std::nullopt;
+    return DisplayedPicture{decoded->width, decoded->height, displayedComponents(decoded->parts, depth)};
+}
+
 } // namespace quorvane::codegen

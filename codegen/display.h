@@ -27,4 +27,14 @@ struct DecodedRawFile {
 // nullopt when the length does not match the size bytes at that depth.
 std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, Depth depth);
 
+struct DisplayedPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb; // red, green, blue per pixel, row by row from the top-left
+};
+
+// What the panel shows for a raw file: read back, every part expanded to its level. The preview and the
+// window's display view are made from this, never from the conversion's intermediate state.
+std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, Depth depth);
+
 } // namespace quorvane::codegen

@@ -275,10 +275,9 @@ void MainWindow::setOpenDialog(const std::string& title, const std::string& filt
 
 // The dialog starts where the user last found a picture, in this run or an earlier one.
 std::optional<std::string> MainWindow::chooseOpenFile() {
-    QSettings settings;
-    const auto chosen = fileChooser(openTitle_, openFilter_, settings.value(kLastFolderKey).toString());
+    const auto chosen = fileChooser(openTitle_, openFilter_, QSettings().value(kLastFolderKey).toString());
     if (!chosen) return std::nullopt;
-    settings.setValue(kLastFolderKey, QFileInfo(*chosen).absolutePath());
+    rememberFolderOf(*chosen);
     return fromQt(*chosen);
 }
 
@@ -323,9 +322,12 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) { takeFileDrop(event); }
 void MainWindow::dropEvent(QDropEvent* event) { takeFileDrop(event); }
 
 void MainWindow::openGivenFile(const QString& path) {
-    const QFileInfo file(path);
-    QSettings().setValue(kLastFolderKey, file.absolutePath());
-    form_.openGivenPicture(fromQt(file.absoluteFilePath()));
+    rememberFolderOf(path);
+    form_.openGivenPicture(fromQt(QFileInfo(path).absoluteFilePath()));
+}
+
+void MainWindow::rememberFolderOf(const QString& picture) {
+    QSettings().setValue(kLastFolderKey, QFileInfo(picture).absolutePath());
 }
 
 void MainWindow::showPicture(const capture::Picture& picture) {

@@ -73,6 +73,7 @@ protected:
 
 private:
     bool takeFileDrop(QEvent* event);
+    void rememberFolderOf(const QString& picture);
     void buildControls();
     void buildPictureMenu();
     void setTabOrder();
