@@ -14,14 +14,15 @@ namespace {
 // appending number by number costs more than the conversions on a 93,000-character line.
 class NumberWriter {
 public:
-    explicit NumberWriter(std::string& line) : line_(line) {}
+    NumberWriter(std::string& line, Radix radix) : line_(line), hex_(radix == Radix::Hex) {}
     ~NumberWriter() { flush(); }
     NumberWriter(const NumberWriter&) = delete;
     NumberWriter& operator=(const NumberWriter&) = delete;
 
     void put(std::int64_t value) {
         if (buffer_.size() - used_ < kWidest) flush();
-        char* at = std::to_chars(buffer_.data() + used_, buffer_.data() + buffer_.size(), value).ptr;
+        char* at = buffer_.data() + used_;
+        at = hex_ ? putHex(at, value) : std::to_chars(at, buffer_.data() + buffer_.size(), value).ptr;
         *at++ = ',';
         used_ = static_cast<std::size_t>(at - buffer_.data());
     }
@@ -32,37 +33,108 @@ public:
     }
 
 private:
-    static constexpr std::size_t kWidest = 21; // "-9223372036854775808,"
+    // "0x" and at least two upper-case digits: every byte value is four characters wide.
+    static char* putHex(char* at, std::int64_t value) {
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        if (value < 0) *at++ = '-', value = -value;
+        *at++ = '0', *at++ = 'x';
+        const auto v = static_cast<std::uint64_t>(value);
+        int digits = 2;
+        while (digits < 16 && (v >> (4 * digits)) != 0) ++digits;
+        for (int d = digits - 1; d >= 0; --d) *at++ = kDigits[(v >> (4 * d)) & 0xF];
+        return at;
+    }
+
+    static constexpr std::size_t kWidest = 22; // "-0x8000000000000000,"
     std::string& line_;
+    bool hex_;
     std::array<char, 4096> buffer_;
     std::size_t used_ = 0;
 };
 
+constexpr std::string_view kIndent = "    ";
+
 } // namespace
+
+std::string_view targetName(Target target) {
+    switch (target) {
+    case Target::Arm:
+        return "arm";
+    case Target::Avr:
+        return "avr";
+    case Target::Pic:
+        break;
+    }
+    return "pic";
+}
+
+std::optional<Target> targetFromName(std::string_view name) {
+    for (Target target : {Target::Pic, Target::Arm, Target::Avr}) {
+        if (name == targetName(target)) return target;
+    }
+    return std::nullopt;
+}
+
+std::string_view radixName(Radix radix) { return radix == Radix::Hex ? "hex" : "dec"; }
+
+std::optional<Radix> radixFromName(std::string_view name) {
+    if (name == "dec") return Radix::Decimal;
+    if (name == "hex") return Radix::Hex;
+    return std::nullopt;
+}
+
+std::string arrayDeclarator(Target target, std::string_view identifier, std::size_t count) {
+    std::string text = target == Target::Pic ? "unsigned rom char " : "const unsigned char ";
+    text.append(identifier).append("[").append(decimalText(static_cast<std::int64_t>(count))).append("]");
+    if (target == Target::Avr) text += " PROGMEM"; // kept in flash, read with pgm_read_byte
+    return text;
+}
+
+std::optional<std::string_view> targetInclude(Target target) {
+    if (target == Target::Avr) return "<avr/pgmspace.h>";
+    return std::nullopt;
+}
 
 std::string ArrayText::joined(std::string_view eol) const {
     std::string text;
-    text.reserve(declaration.size() + valueLine.size() + 2 * eol.size() + 2);
-    text.append(declaration).append(eol).append(valueLine).append(eol).append("};");
+    text.reserve(declaration.size() + valueLine.size() + valueLine.size() / 8 + 64);
+    for (const std::string& line : includes) text.append(line).append(eol);
+    text.append(declaration).append(eol);
+    if (columns <= 0) {
+        text.append(valueLine);
+    } else {
+        // The value line already has every comma in place; a line ends after every columns-th.
+        text.append(kIndent);
+        int onLine = 0;
+        for (const char c : valueLine) {
+            text += c;
+            if (c == ',' && ++onLine == columns) {
+                text.append(eol).append(kIndent);
+                onLine = 0;
+            }
+        }
+    }
+    text.append(eol).append("};");
     return text;
 }
 
 ArrayText arrayText(std::string_view imageName, Target target, int height, int width,
-                    std::span<const std::int32_t> packed) {
+                    std::span<const std::int32_t> packed, const TextLayout& layout) {
     ArrayText text;
-    text.declaration = target == Target::Pic ? "unsigned rom char " : "const unsigned char ";
-    text.declaration += cIdentifier(imageName);
-    text.declaration += '[' + decimalText(static_cast<std::int64_t>(packed.size()) + 4) + "] = {";
+    if (!layout.headerName.empty()) text.includes.push_back("#include \"" + layout.headerName + "\"");
+    if (const auto include = targetInclude(target)) text.includes.push_back("#include " + std::string(*include));
+    text.declaration = arrayDeclarator(target, cIdentifier(imageName), packed.size() + 4) + " = {";
+    text.columns = layout.columns;
 
     std::string& line = text.valueLine;
-    line.reserve(packed.size() * 4 + 16);
+    line.reserve(packed.size() * (layout.radix == Radix::Hex ? 5 : 4) + 16);
     {
-        NumberWriter numbers(line);
+        NumberWriter numbers(line, layout.radix);
         numbers.put(std::int64_t{height} - 1);
         numbers.put(std::int64_t{width} - 1);
         for (std::int32_t value : packed) numbers.put(value);
     }
-    line += '0'; // the closing value past the data; no comma after it
+    line += layout.radix == Radix::Hex ? "0x00" : "0"; // the closing value past the data; no comma after it
     return text;
 }
 

@@ -1,27 +1,57 @@
 #pragma once
 // The C array source that a firmware project compiles, and the file image that "Make Header File" writes.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane::codegen {
 
-enum class Target { Pic, Arm };
+// The compiler dialect of the declaration. arm is plain C99, which every current compiler takes.
+enum class Target { Pic, Arm, Avr };
+
+enum class Radix { Decimal, Hex };
+
+// "pic", "arm", "avr" and "dec", "hex": the words of the command line.
+std::string_view targetName(Target target);
+std::optional<Target> targetFromName(std::string_view name);
+std::string_view radixName(Radix radix);
+std::optional<Radix> radixFromName(std::string_view name);
+
+// How the values stand in the source text. None of it changes a byte of the raw file.
+struct TextLayout {
+    int columns = 0;              // values to a line, each line indented; 0 keeps them all on one line
+    Radix radix = Radix::Decimal; // 0x0F rather than 15
+    std::string headerName;       // a header's file name, which the source then includes first
+};
 
 struct ArrayText {
-    std::string declaration; // "unsigned rom char logo[7] = {"
-    std::string valueLine;   // "0,1,240,3,0,0": height - 1, width - 1, the packed values, a closing 0
+    std::vector<std::string> includes; // the lines before the declaration, "#include <avr/pgmspace.h>"
+    std::string declaration;           // "unsigned rom char logo[7] = {"
+    std::string valueLine;             // "0,1,240,3,0,0": height - 1, width - 1, the packed values, a closing 0
+    int columns = 0;                   // as in TextLayout: how joined() lays the values out
 
-    // declaration, eol, value line, eol, "};" (no line end after the closing line)
+    // The includes, the declaration, the values, "};", each line ended by eol but the last. With
+    // columns, the values go that many to a line, each line indented by four blanks and ending with a
+    // comma but the last; otherwise the value line stands whole.
     std::string joined(std::string_view eol) const;
 };
+
+// "const unsigned char logo[7] PROGMEM": the array's type, name and count as the target writes them,
+// without an initialiser. The header declares it extern; the source gives it its values.
+std::string arrayDeclarator(Target target, std::string_view identifier, std::size_t count);
+
+// The header that a target's declaration needs ("<avr/pgmspace.h>" for PROGMEM), if any.
+std::optional<std::string_view> targetInclude(Target target);
 
 // The declaration's count is the number of packed values + 4, one more than the values listed: C fills
 // the last element with 0. The name is made a valid C identifier.
 ArrayText arrayText(std::string_view imageName, Target target, int height, int width,
-                    std::span<const std::int32_t> packed);
+                    std::span<const std::int32_t> packed, const TextLayout& layout = {});
 
 // Writes height - 1, width - 1, the packed values and a closing 0 into entries 0 to packed.size() + 2 of
 // fileValues, leaving the entries above as they were. Throws std::length_error if fileValues is too short.

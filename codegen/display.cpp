@@ -18,7 +18,7 @@ std::vector<std::uint8_t> displayedComponents(std::span<const std::int32_t> part
     return rgb;
 }
 
-std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, Depth depth) {
+std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, Depth depth, ByteOrder order) {
     if (bytes.size() < 2) return std::nullopt;
     DecodedRawFile decoded{.width = bytes[1] + 1, .height = bytes[0] + 1, .parts = {}};
     const std::size_t pixels =
@@ -45,7 +45,9 @@ std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes,
         break;
     case Depth::Bits16:
         for (std::size_t p = 0; p < pixels; ++p) {
-            const unsigned word = static_cast<unsigned>(data[2 * p] << 8 | data[2 * p + 1]);
+            const bool big = order == ByteOrder::Big;
+            const unsigned high = data[2 * p + (big ? 0 : 1)], low = data[2 * p + (big ? 1 : 0)];
+            const unsigned word = high << 8 | low;
             parts[3 * p] = static_cast<std::int32_t>(word >> 11);
             parts[3 * p + 1] = static_cast<std::int32_t>((word >> 5) & 63);
             parts[3 * p + 2] = static_cast<std::int32_t>(word & 31);
@@ -55,10 +57,15 @@ std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes,
     return decoded;
 }
 
-std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, Depth depth) {
-    const auto decoded = decodeRawFile(rawFile, depth);
+std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, Depth depth,
+                                                 ByteOrder order, const PanelOptions& panel) {
+    const auto decoded = decodeRawFile(rawFile, depth, order);
     if (!decoded) return std::nullopt;
-    return DisplayedPicture{decoded->width, decoded->height, displayedComponents(decoded->parts, depth)};
+    const PictureSize received{decoded->width, decoded->height};
+    // 90 and 270 are their own size's inverse: the picture as opened has the received size turned back.
+    const PictureSize opened = panelSize(received, panel);
+    return DisplayedPicture{opened.width, opened.height,
+                            fromPanel(displayedComponents(decoded->parts, depth), opened, panel)};
 }
 
 } // namespace quorvane::codegen

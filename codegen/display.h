@@ -2,6 +2,7 @@
 // What the panel shows: the raw file's bytes decoded back into parts, and each part expanded to the
 // 8-bit level it stands for. The preview and the dithering both measure against these levels.
 
+#include "codegen/panel.h"
 #include "codegen/reduce.h"
 
 #include <cstdint>
@@ -23,9 +24,11 @@ struct DecodedRawFile {
     std::vector<std::int32_t> parts; // red, green, blue per pixel, row by row from the top-left
 };
 
-// Reads a raw file back: the size bytes, then each pixel's parts as the firmware would unpack them.
-// nullopt when the length does not match the size bytes at that depth.
-std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, Depth depth);
+// Reads a raw file back: the size bytes, then each pixel's parts as the firmware would unpack them,
+// its 16-bit words in the given byte order. nullopt when the length does not match the size bytes at
+// that depth.
+std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, Depth depth,
+                                            ByteOrder order = ByteOrder::Big);
 
 struct DisplayedPicture {
     int width = 0;
@@ -33,8 +36,11 @@ struct DisplayedPicture {
     std::vector<std::uint8_t> rgb; // red, green, blue per pixel, row by row from the top-left
 };
 
-// What the panel shows for a raw file: read back, every part expanded to its level. The preview and the
-// window's display view are made from this, never from the conversion's intermediate state.
-std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, Depth depth);
+// What a viewer sees on the panel for a raw file: read back, every part expanded to its level, and the
+// panel's colour order, inversion, mirror and rotation undone (fromPanel), so a correct setting shows
+// the picture upright and in its own colours. The preview and the window's display view are made from
+// this, never from the conversion's intermediate state.
+std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, Depth depth,
+                                                 ByteOrder order = ByteOrder::Big, const PanelOptions& panel = {});
 
 } // namespace quorvane::codegen

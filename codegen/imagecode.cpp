@@ -1,5 +1,6 @@
 #include "codegen/imagecode.h"
 
+#include "codegen/header.h"
 #include "codegen/rawfile.h"
 
 #include <stdexcept>
@@ -20,13 +21,24 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
     }
 
     ImageCode code;
+    code.panelSize = panelSize(size, options.panel);
+    const PictureSize& panel = code.panelSize;
+    // The plain road reads the components where they stand; only a transformed picture is copied.
+    std::vector<std::int32_t> transformed;
+    if (options.panel != PanelOptions{}) transformed = toPanel(components, size, options.panel);
+    const std::span<const std::int32_t> received = transformed.empty() ? components : transformed;
+
     code.conversion.depth = options.depth;
-    code.conversion.parts = ditheredParts(components, size.width, options.depth, options.dither);
-    code.conversion.packed = packParts(code.conversion.parts, options.depth);
+    code.conversion.parts = ditheredParts(received, panel.width, options.depth, options.dither);
+    code.conversion.packed = packParts(code.conversion.parts, options.depth, options.byteOrder);
     const std::vector<std::int32_t>& packed = code.conversion.packed;
-    code.text = arrayText(options.arrayName, options.target, size.height, size.width, packed);
+    code.text = arrayText(options.arrayName, options.target, panel.height, panel.width, packed, options.layout);
+    if (!options.layout.headerName.empty()) {
+        code.header =
+            headerText(options.layout.headerName, options.arrayName, options.target, panel, packed.size() + 4);
+    }
     code.fileImage.resize(packed.size() + 3);
-    fillFileValues(code.fileImage, size.height, size.width, packed);
+    fillFileValues(code.fileImage, panel.height, panel.width, packed);
     code.rawFile = rawFileBytes(code.fileImage, rawDataByteCount(options.depth, pixels));
     return code;
 }

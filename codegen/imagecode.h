@@ -3,11 +3,13 @@
 // the fuzz targets, the benchmarks) hands in the captured components and gets back everything it shows
 // or writes; none of them chains the steps itself.
 //
-//   components -> reduce to the depth (or dither) -> pack into bytes -> array text (declaration, value line)
-//                                                                   -> file image -> raw file bytes
+//   components -> the panel's transforms (invert, swap red and blue, rotate, mirror)
+//              -> reduce to the depth (or dither) -> pack into bytes (16-bit byte order)
+//              -> array text (includes, declaration, value line), header -> file image -> raw file bytes
 
 #include "codegen/arraytext.h"
 #include "codegen/dither.h"
+#include "codegen/panel.h"
 #include "codegen/reduce.h"
 
 #include <cstddef>
@@ -18,22 +20,22 @@
 
 namespace quorvane::codegen {
 
-struct PictureSize {
-    int width = 0;
-    int height = 0;
-};
-
-// How a picture becomes code. Every option that changes the bytes defaults to the plain reduction.
+// How a picture becomes code. Every option defaults to today's bytes and text.
 struct CodeOptions {
     Depth depth = Depth::Bits8;
     Target target = Target::Pic;
     std::string arrayName; // the image's name; made a valid C identifier in the declaration
     Dither dither = Dither::None;
+    PanelOptions panel{};                  // changes the bytes, in the array and the raw file alike
+    ByteOrder byteOrder = ByteOrder::Big;  // 16 Bit only
+    TextLayout layout{};                   // changes the source text, never the raw file
 };
 
 struct ImageCode {
+    PictureSize panelSize;               // the picture as the panel receives it, rotated
     Conversion conversion;               // the reduced parts and the packed values
     ArrayText text;                      // declaration and value line; the value line is the clipboard's text
+    std::string header;                  // the header's text when layout.headerName is set, else empty
     std::vector<std::int16_t> fileImage; // height - 1, width - 1, the packed values, a closing 0
     std::vector<std::uint8_t> rawFile;   // the bytes of <name>.hex
 
@@ -43,7 +45,8 @@ struct ImageCode {
 };
 
 // components holds red, green, blue of every pixel, row by row from the top-left: 3 * width * height
-// entries. Throws std::invalid_argument when the size and the components disagree, or a side is below 1.
+// entries. Throws std::invalid_argument when the size and the components disagree, a side is below 1,
+// the rotation is not a quarter turn, or a byte order is asked of a depth without 16-bit words.
 ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize size,
                         const CodeOptions& options);
 

@@ -4,6 +4,7 @@
 #include "codegen/numbers.h"
 
 #include <array>
+#include <stdexcept>
 
 namespace quorvane::codegen {
 
@@ -63,7 +64,10 @@ std::vector<std::int32_t> reduceComponents(std::span<const std::int32_t> compone
     return parts;
 }
 
-std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth) {
+std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth, ByteOrder order) {
+    if (order == ByteOrder::Little && depth != Depth::Bits16) {
+        throw std::invalid_argument("packParts: only 16 Bit has a byte order");
+    }
     std::vector<std::int32_t> packed;
     const std::size_t n = parts.size();
     switch (depth) {
@@ -85,8 +89,10 @@ std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth d
         packed.reserve(n / 3 * 2);
         for (std::size_t k = 0; k + 2 < n; k += 3) {
             const std::int32_t r = parts[k], g = parts[k + 1], b = parts[k + 2];
-            packed.push_back((ShiftLeft(r, 3) | (ShiftRight(g, 3) & 7)) & 0xFF);
-            packed.push_back((ShiftLeft(g, 5) | (b & 0x1F)) & 0xFF);
+            const std::int32_t high = (ShiftLeft(r, 3) | (ShiftRight(g, 3) & 7)) & 0xFF;
+            const std::int32_t low = (ShiftLeft(g, 5) | (b & 0x1F)) & 0xFF;
+            packed.push_back(order == ByteOrder::Big ? high : low);
+            packed.push_back(order == ByteOrder::Big ? low : high);
         }
         break;
     }

@@ -12,6 +12,10 @@ namespace quorvane::codegen {
 enum class Depth { Bits8, Bits12, Bits16 };
 enum class Channel { Red, Green, Blue };
 
+// The order of a 16-bit pixel's two bytes: big sends RRRRRGGG first, as the panel reads them; little
+// sends GGGBBBBB first, for firmware that sends 16-bit words from little-endian memory.
+enum class ByteOrder { Big, Little };
+
 struct ReductionConstants {
     int k; // added before the division; always d / 2
     int d; // the width of one step of the reduced scale
@@ -33,8 +37,11 @@ std::vector<std::int32_t> reduceComponents(std::span<const std::int32_t> compone
 //  8 Bit: RRRGGGBB per pixel, then one trailing 0: pixels + 1 values.
 // 12 Bit: two parts per byte in capture order, first in the upper half, pairs crossing pixels:
 //         floor(3 * pixels / 2) + 1 values; with an even pixel count the last one is the trailing 0.
-// 16 Bit: RRRRRGGG, then GGGBBBBB per pixel: 2 * pixels values, no trailing value.
-std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth);
+// 16 Bit: RRRRRGGG, then GGGBBBBB per pixel (the other way round in little byte order): 2 * pixels
+//         values, no trailing value.
+// Throws std::invalid_argument for little byte order at 8 or 12 Bit, which have no 16-bit words.
+std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth,
+                                    ByteOrder order = ByteOrder::Big);
 
 // One "Make Code" conversion of a component list, and the texts its working lists and boxes receive.
 struct Conversion {

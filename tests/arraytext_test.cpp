@@ -1,4 +1,5 @@
 #include "codegen/arraytext.h"
+#include "codegen/header.h"
 #include "codegen/reduce.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,50 @@ TEST(ArrayText, DeclaredCountIsOneMoreThanTheValues) {
             EXPECT_EQ(text.declaration, "const unsigned char x[" + std::to_string(values + 1) + "] = {");
         }
     }
+}
+
+// Columns, radix, target and header change only the text; the walk-through image at 8 Bit has the six
+// values 0,1,240,3,0,0.
+TEST(ArrayText, LayoutTargetAndHeader) {
+    struct Case {
+        const char* name;
+        Target target;
+        TextLayout layout;
+        const char* joined;
+    };
+    const Case cases[] = {
+        {"four to a line", Target::Arm, {.columns = 4},
+         "const unsigned char logo[7] = {\n    0,1,240,3,\n    0,0\n};"},
+        {"lines that come out even end without a comma", Target::Arm, {.columns = 3},
+         "const unsigned char logo[7] = {\n    0,1,240,\n    3,0,0\n};"},
+        {"more columns than values", Target::Pic, {.columns = 40},
+         "unsigned rom char logo[7] = {\n    0,1,240,3,0,0\n};"},
+        {"hex", Target::Arm, {.radix = Radix::Hex},
+         "const unsigned char logo[7] = {\n0x00,0x01,0xF0,0x03,0x00,0x00\n};"},
+        {"avr", Target::Avr, {},
+         "#include <avr/pgmspace.h>\nconst unsigned char logo[7] PROGMEM = {\n0,1,240,3,0,0\n};"},
+        {"with a header", Target::Avr, {.columns = 2, .headerName = "logo.h"},
+         "#include \"logo.h\"\n#include <avr/pgmspace.h>\nconst unsigned char logo[7] PROGMEM = {\n"
+         "    0,1,\n    240,3,\n    0,0\n};"},
+    };
+    for (const auto& c : cases) {
+        const ArrayText text = arrayText("logo", c.target, 1, 2, convert(twoByOne, Depth::Bits8).packed, c.layout);
+        EXPECT_EQ(text.joined("\n"), c.joined) << c.name;
+    }
+}
+
+TEST(Header, SizesAndTheExternDeclaration) {
+    EXPECT_EQ(headerText("logo.h", "logo", Target::Avr, {132, 99}, 19606),
+              "#ifndef LOGO_H\n#define LOGO_H\n\n#include <avr/pgmspace.h>\n\n"
+              "#define LOGO_WIDTH 132\n#define LOGO_HEIGHT 99\n#define LOGO_SIZE 19606\n\n"
+              "extern const unsigned char logo[19606] PROGMEM;\n\n#endif\n");
+    const std::string pic = headerText("my-art.h", "my.photo", Target::Pic, {2, 1}, 7);
+    EXPECT_NE(pic.find("#ifndef MY_ART_H\n"), std::string::npos) << pic;
+    EXPECT_NE(pic.find("#define MY_PHOTO_WIDTH 2\n"), std::string::npos) << pic;
+    EXPECT_NE(pic.find("extern unsigned rom char my_photo[7];"), std::string::npos) << pic;
+    // A guard that would be one of the macros is told apart from it.
+    EXPECT_NE(headerText("logo_size", "logo", Target::Arm, {1, 1}, 6).find("#ifndef LOGO_SIZE_INCLUDED"),
+              std::string::npos);
 }
 
 TEST(FileValues, FilledFromTheSizesAndValuesLeavingTheRest) {

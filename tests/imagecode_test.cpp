@@ -80,3 +80,43 @@ TEST(ImageCode, RefusesASizeThatDisagreesWithTheComponents) {
         EXPECT_THROW(makeImageCode(components, c.size, {}), std::invalid_argument) << c.name;
     }
 }
+
+// The panel's options change the bytes, in the array and the raw file alike; worked by hand on the
+// walk-through image, whose first pixel is (255, 128, 0) and second (0, 0, 255).
+TEST(ImageCode, PanelOptionsChangeTheBytes) {
+    struct Case {
+        const char* name;
+        Depth depth;
+        PanelOptions panel;
+        ByteOrder order;
+        std::vector<std::uint8_t> rawFile;
+    };
+    // clang-format off
+    const Case cases[] = {
+        // (0, 128, 255) and (255, 0, 0): red field 0, green 4, blue field 3 -> 0x13; then 7 0 0 -> 0xE0.
+        {"8 Bit blue first", Depth::Bits8, {.bgr = true}, ByteOrder::Big, {0x00, 0x01, 0x13, 0xE0}},
+        // (0, 127, 255) -> 0 3 3 = 0x0F; (255, 255, 0) -> 7 7 0 = 0xFC.
+        {"8 Bit inverted", Depth::Bits8, {.invert = true}, ByteOrder::Big, {0x00, 0x01, 0x0F, 0xFC}},
+        // Parts 0 7 15 | 15 15 0, two to a byte.
+        {"12 Bit inverted", Depth::Bits12, {.invert = true}, ByteOrder::Big, {0x00, 0x01, 0x07, 0xFF, 0xF0}},
+        // 2 x 1 turned is 1 x 2: the size bytes change places, the pixels keep their order.
+        {"12 Bit turned 90", Depth::Bits12, {.rotation = 90}, ByteOrder::Big, {0x01, 0x00, 0xF8, 0x00, 0x0F}},
+        {"12 Bit turned 270", Depth::Bits12, {.rotation = 270}, ByteOrder::Big, {0x01, 0x00, 0x00, 0xFF, 0x80}},
+        {"16 Bit left-right", Depth::Bits16, {.mirror = Mirror::LeftRight}, ByteOrder::Big, {0x00, 0x01, 0x00, 0x1F, 0xFC, 0x00}},
+        {"16 Bit little", Depth::Bits16, {}, ByteOrder::Little, {0x00, 0x01, 0x00, 0xFC, 0x1F, 0x00}},
+        {"16 Bit turned 180, little", Depth::Bits16, {.rotation = 180}, ByteOrder::Little, {0x00, 0x01, 0x1F, 0x00, 0x00, 0xFC}},
+        // Turned, (0, 0, 255) comes first: inverted (255, 255, 0), swapped (0, 255, 255), 0 63 31 -> 0x07FF;
+        // then (255, 128, 0): (0, 127, 255), (255, 127, 0), 31 31 0 -> 0xFBE0.
+        {"16 Bit all at once", Depth::Bits16, {.invert = true, .bgr = true, .rotation = 180}, ByteOrder::Big,
+         {0x00, 0x01, 0x07, 0xFF, 0xFB, 0xE0}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        const ImageCode code =
+            makeImageCode(twoByOne, {2, 1}, {.depth = c.depth, .panel = c.panel, .byteOrder = c.order});
+        EXPECT_EQ(code.rawFile, c.rawFile) << c.name;
+        EXPECT_TRUE(std::equal(c.rawFile.begin(), c.rawFile.end(), code.fileImage.begin())) << c.name;
+    }
+    EXPECT_THROW(makeImageCode(twoByOne, {2, 1}, {.depth = Depth::Bits12, .byteOrder = ByteOrder::Little}),
+                 std::invalid_argument);
+}

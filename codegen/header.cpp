@@ -1,0 +1,41 @@
+#include "codegen/header.h"
+
+#include "codegen/imagename.h"
+#include "codegen/numbers.h"
+
+#include <cctype>
+
+namespace quorvane::codegen {
+namespace {
+
+std::string upperCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+std::string headerText(std::string_view headerName, std::string_view arrayName, Target target, PictureSize size,
+                       std::size_t declaredCount) {
+    const std::string identifier = cIdentifier(arrayName);
+    const std::string macro = upperCase(identifier);
+    // "logo.h" guards itself as LOGO_H, "1st.h" as _1ST_H; a name that would stand for one of the
+    // macros ("logo_size") takes a suffix.
+    std::string guard = upperCase(cIdentifier(headerName));
+    for (std::string_view suffix : {"_WIDTH", "_HEIGHT", "_SIZE"}) {
+        if (guard == macro + std::string(suffix)) guard += "_INCLUDED";
+    }
+    const auto define = [&macro](std::string_view suffix, std::int64_t value) {
+        return "#define " + macro + std::string(suffix) + " " + decimalText(value) + "\n";
+    };
+
+    std::string text = "#ifndef " + guard + "\n#define " + guard + "\n\n";
+    if (const auto include = targetInclude(target)) text += "#include " + std::string(*include) + "\n\n";
+    text += define("_WIDTH", size.width);
+    text += define("_HEIGHT", size.height);
+    text += define("_SIZE", static_cast<std::int64_t>(declaredCount));
+    text += "\nextern " + arrayDeclarator(target, identifier, declaredCount) + ";\n\n#endif\n";
+    return text;
+}
+
+} // namespace quorvane::codegen
