@@ -1,9 +1,12 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace quorvane::cli {
 namespace {
+
+using Refusal = std::optional<std::string>; // why a value is refused; nothing when it is taken
 
 std::optional<codegen::Depth> parseDepth(std::string_view text) {
     if (text == "8") return codegen::Depth::Bits8;
@@ -12,28 +15,104 @@ std::optional<codegen::Depth> parseDepth(std::string_view text) {
     return std::nullopt;
 }
 
-// A component is a plain whole number 0 to 255: no sign, no blank, no fraction, no exponent.
-std::optional<int> parseComponent(std::string_view text) {
+// A plain whole number from low to high: no sign, no blank, no fraction, no exponent.
+std::optional<int> parseWhole(std::string_view text, int low, int high) {
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc{} || end != text.data() + text.size() || value < 0 || value > 255) {
+    if (text.empty() || ec != std::errc{} || end != text.data() + text.size() || value < low || value > high) {
         return std::nullopt;
     }
     return value;
 }
 
-// Six hex digits, RRGGBB, either case; nothing else ("#FFFFFF" included).
-std::optional<std::uint32_t> parseBackground(std::string_view text) {
+std::optional<int> parseComponent(std::string_view text) { return parseWhole(text, 0, 255); }
+
+// Six hex digits RRGGBB, either case, as 0x00BBGGRR.
+std::optional<std::uint32_t> parseHexColour(std::string_view text) {
     std::uint32_t rgb = 0;
     if (text.size() != 6) return std::nullopt;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), rgb, 16);
     if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-    return (rgb >> 16) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16); // as 0x00BBGGRR
+    return (rgb >> 16) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
 }
+
+std::optional<codegen::ByteOrder> parseByteOrder(std::string_view text) {
+    if (text == "big") return codegen::ByteOrder::Big;
+    if (text == "little") return codegen::ByteOrder::Little;
+    return std::nullopt;
+}
+
+std::optional<int> parseRotation(std::string_view text) {
+    const auto degrees = parseWhole(text, 0, 270);
+    if (!degrees || !codegen::isRotation(*degrees)) return std::nullopt;
+    return degrees;
+}
+
+// Takes a parsed value into its field, or says what the option takes.
+template <typename T>
+Refusal take(T& field, const std::optional<T>& parsed, std::string_view option, std::string_view rule,
+             std::string_view value) {
+    if (!parsed) return std::string(option) + " must be " + std::string(rule) + ", not \"" + std::string(value) + "\"";
+    field = *parsed;
+    return std::nullopt;
+}
+
+Refusal takeFile(std::optional<std::string>& field, std::string_view option, std::string_view value) {
+    if (value.empty()) return std::string(option) + " needs a file name";
+    field = std::string(value);
+    return std::nullopt;
+}
+
+struct ValueOption {
+    std::string_view name;
+    Refusal (*set)(CodeCommand&, std::string_view option, std::string_view value);
+};
+
+// clang-format off
+constexpr ValueOption kValueOptions[] = {
+    {"--depth", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.depth, parseDepth(v), o, "8, 12 or 16", v); }},
+    {"--target", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.target, codegen::targetFromName(v), o, "pic, arm or avr", v); }},
+    {"--dither", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.dither, codegen::ditherFromName(v), o, "none, ordered or fs", v); }},
+    {"--background", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         // "#FFFFFF" is refused too: a shell comment sign that a build script may not quote.
+         return take(c.background, parseHexColour(v), o, "six hex digits RRGGBB", v); }},
+    {"--rotate", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.panel.rotation, parseRotation(v), o, "0, 90, 180 or 270", v); }},
+    {"--mirror", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.panel.mirror, codegen::mirrorFromName(v), o, "none, h or v", v); }},
+    {"--byte-order", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.byteOrder, parseByteOrder(v), o, "big or little", v); }},
+    {"--columns", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.columns, parseWhole(v, 1, 1 << 20), o, "a whole number of at least 1", v); }},
+    {"--radix", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.radix, codegen::radixFromName(v), o, "dec or hex", v); }},
+    {"--name", [](CodeCommand& c, std::string_view, std::string_view v) -> Refusal {
+         c.name = std::string(v);
+         return std::nullopt; }},
+    {"--output", [](CodeCommand& c, std::string_view o, std::string_view v) { return takeFile(c.output, o, v); }},
+    {"--hex", [](CodeCommand& c, std::string_view o, std::string_view v) { return takeFile(c.hex, o, v); }},
+    {"--preview", [](CodeCommand& c, std::string_view o, std::string_view v) { return takeFile(c.preview, o, v); }},
+    {"--header", [](CodeCommand& c, std::string_view o, std::string_view v) { return takeFile(c.header, o, v); }},
+};
+
+struct FlagOption {
+    std::string_view name;
+    void (*set)(CodeCommand&);
+};
+
+constexpr FlagOption kFlagOptions[] = {
+    {"--fit", [](CodeCommand& c) { c.fit = true; }},
+    {"--invert", [](CodeCommand& c) { c.panel.invert = true; }},
+    {"--bgr", [](CodeCommand& c) { c.panel.bgr = true; }},
+};
+// clang-format on
 
 Command parseCode(std::span<const std::string_view> args) {
     CodeCommand code;
-    bool haveImage = false;
+    bool haveImage = false, byteOrderGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         if (!arg.starts_with("--") || arg == "--") {
@@ -46,8 +125,10 @@ Command parseCode(std::span<const std::string_view> args) {
             haveImage = true;
             continue;
         }
-        if (arg == "--fit") {
-            code.fit = true;
+        if (const auto* flag = std::find_if(std::begin(kFlagOptions), std::end(kFlagOptions),
+                                            [arg](const FlagOption& f) { return f.name == arg; });
+            flag != std::end(kFlagOptions)) {
+            flag->set(code);
             continue;
         }
         std::string_view option = arg;
@@ -56,50 +137,37 @@ Command parseCode(std::span<const std::string_view> args) {
             option = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        const bool known = option == "--depth" || option == "--target" || option == "--dither" ||
-                           option == "--background" || option == "--name" || option == "--output" ||
-                           option == "--hex" || option == "--preview";
-        if (!known) return UsageError{"unknown option " + std::string(option)};
+        const auto* known = std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
+                                         [option](const ValueOption& o) { return o.name == option; });
+        if (known == std::end(kValueOptions)) return UsageError{"unknown option " + std::string(option)};
         if (!value) {
             if (i + 1 >= args.size()) return UsageError{std::string(option) + " needs a value"};
             value = args[++i];
         }
-        if (option == "--depth") {
-            const auto depth = parseDepth(*value);
-            if (!depth) return UsageError{"--depth must be 8, 12 or 16, not \"" + std::string(*value) + "\""};
-            code.depth = *depth;
-        } else if (option == "--target") {
-            if (*value == "pic") code.target = codegen::Target::Pic;
-            else if (*value == "arm") code.target = codegen::Target::Arm;
-            else return UsageError{"--target must be pic or arm, not \"" + std::string(*value) + "\""};
-        } else if (option == "--dither") {
-            const auto dither = codegen::ditherFromName(*value);
-            if (!dither) return UsageError{"--dither must be none, ordered or fs, not \"" + std::string(*value) + "\""};
-            code.dither = *dither;
-        } else if (option == "--background") {
-            const auto background = parseBackground(*value);
-            if (!background) {
-                return UsageError{"--background must be six hex digits RRGGBB, not \"" + std::string(*value) + "\""};
-            }
-            code.background = *background;
-        } else if (option == "--name") {
-            code.name = std::string(*value);
-        } else if (value->empty()) {
-            return UsageError{std::string(option) + " needs a file name"};
-        } else if (option == "--output") {
-            code.output = std::string(*value);
-        } else if (option == "--hex") {
-            code.hex = std::string(*value);
-        } else {
-            code.preview = std::string(*value);
-        }
+        if (auto refusal = known->set(code, option, *value)) return UsageError{std::move(*refusal)};
+        byteOrderGiven = byteOrderGiven || option == "--byte-order";
     }
     if (!haveImage) return UsageError{"no IMAGE given"};
+    // Only 5-6-5 pixels are 16-bit words; at 8 and 12 Bit a byte order would silently mean nothing.
+    if (byteOrderGiven && code.depth != codegen::Depth::Bits16) {
+        return UsageError{"--byte-order applies to 16-bit output only (--depth 16)"};
+    }
     return code;
 }
 
+// R G B as three whole numbers, or one colour as RRGGBB (a leading # allowed, either case).
 Command parseColor(std::span<const std::string_view> args) {
-    if (args.size() != 3) return UsageError{"color takes exactly three components: R G B"};
+    if (args.size() == 1) {
+        std::string_view text = args[0];
+        if (text.starts_with('#')) text.remove_prefix(1);
+        const auto colour = parseHexColour(text);
+        if (!colour) {
+            return UsageError{"color takes R G B or RRGGBB (six hex digits), not \"" + std::string(args[0]) + "\""};
+        }
+        return ColorCommand{static_cast<int>(*colour & 0xFF), static_cast<int>((*colour >> 8) & 0xFF),
+                            static_cast<int>(*colour >> 16)};
+    }
+    if (args.size() != 3) return UsageError{"color takes exactly three components: R G B, or one colour RRGGBB"};
     int parsed[3] = {};
     const char* names[3] = {"red", "green", "blue"};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -130,10 +198,12 @@ Command parseCommandLine(std::span<const std::string_view> args) {
 
 std::string_view usageText() {
     return "Usage:\n"
-           "  quorvane-cli code [--depth 8|12|16] [--target pic|arm] [--dither none|ordered|fs]\n"
-           "                    [--fit] [--background RRGGBB] [--name NAME] [--output FILE]\n"
-           "                    [--hex FILE] [--preview FILE.png] IMAGE\n"
-           "  quorvane-cli color R G B\n"
+           "  quorvane-cli code [--depth 8|12|16] [--target pic|arm|avr] [--dither none|ordered|fs]\n"
+           "                    [--fit] [--background RRGGBB] [--invert] [--bgr]\n"
+           "                    [--rotate 0|90|180|270] [--mirror none|h|v] [--byte-order big|little]\n"
+           "                    [--columns N] [--radix dec|hex] [--name NAME] [--output FILE]\n"
+           "                    [--header FILE.h] [--hex FILE] [--preview FILE.png] IMAGE\n"
+           "  quorvane-cli color R G B | RRGGBB\n"
            "  quorvane-cli --help | --version\n"
            "\n"
            "code    Converts a picture of at most 132 x 132 pixels (BMP, PNG, JPEG or GIF, recognised\n"
@@ -144,7 +214,21 @@ std::string_view usageText() {
            "        matrix) or fs (Floyd-Steinberg error diffusion) trades banding in gradients for a\n"
            "        fine pattern. --fit scales a larger picture (up to 8192 x 8192) down to fit the\n"
            "        panel. Transparent pixels are laid over white, or over --background RRGGBB.\n"
-           "color   Prints one colour's parts and codes at every depth, each component 0 to 255.\n"
+           "\n"
+           "        For the panel (the bytes change, in the array and the raw file alike):\n"
+           "        --invert       every component c becomes 255 - c\n"
+           "        --bgr          red and blue exchange places, for a controller that takes blue first\n"
+           "        --rotate D     turn the picture D degrees clockwise, for a panel mounted turned\n"
+           "        --mirror h|v   then reverse each row (h) or the order of the rows (v)\n"
+           "        --byte-order   16 Bit only: little sends each pixel's GGGBBBBB byte first\n"
+           "        For the source text (the raw file stays as it is):\n"
+           "        --target avr   const ... PROGMEM, with #include <avr/pgmspace.h>\n"
+           "        --columns N    N values to a line, indented, instead of one line\n"
+           "        --radix hex    values as 0x0F instead of 15\n"
+           "        --header FILE  also write a header with NAME_WIDTH, NAME_HEIGHT, NAME_SIZE and the\n"
+           "                       extern declaration; the source then includes it\n"
+           "color   Prints one colour's parts and codes at every depth, each component 0 to 255, or\n"
+           "        the colour as six hex digits RRGGBB (a leading # is allowed).\n"
            "\n"
            "Exit status: 0 on success, 1 when the image or an output fails, 2 for a usage error.\n";
 }

@@ -3,6 +3,7 @@
 
 #include "codegen/arraytext.h"
 #include "codegen/dither.h"
+#include "codegen/panel.h"
 #include "codegen/reduce.h"
 
 #include <cstdint>
@@ -20,10 +21,15 @@ struct CodeCommand {
     codegen::Dither dither = codegen::Dither::None;
     bool fit = false;                    // scale a picture larger than the panel down to fit it
     std::uint32_t background = 0xFFFFFF; // 0x00BBGGRR under transparent pixels
+    codegen::PanelOptions panel;
+    codegen::ByteOrder byteOrder = codegen::ByteOrder::Big;
+    int columns = 0;
+    codegen::Radix radix = codegen::Radix::Decimal;
     std::optional<std::string> name;
     std::optional<std::string> output;
     std::optional<std::string> hex;
     std::optional<std::string> preview;
+    std::optional<std::string> header;
     std::string image;
 };
 

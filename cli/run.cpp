@@ -10,7 +10,11 @@
 #include "codegen/numbers.h"
 #include "colorconv/colorcodes.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #ifndef QUORVANE_VERSION
@@ -19,6 +23,8 @@
 
 namespace quorvane::cli {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
@@ -33,12 +39,16 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     std::vector<std::int32_t> components(3 * picture.pixels.size());
     capture::captureComponents(picture, components);
 
+    const std::string headerName = code.header ? fs::path(*code.header).filename().string() : std::string();
     const codegen::ImageCode result = codegen::makeImageCode(
         components, {picture.width, picture.height},
         {.depth = code.depth,
          .target = code.target,
          .arrayName = code.name.value_or(codegen::imageNameFromPath(code.image)),
-         .dither = code.dither});
+         .dither = code.dither,
+         .panel = code.panel,
+         .byteOrder = code.byteOrder,
+         .layout = {.columns = code.columns, .radix = code.radix, .headerName = headerName}});
     const std::string text = result.text.joined("\n") + "\n";
 
     // Everything is computed before anything is written: a failure leaves no output half made.
@@ -48,10 +58,12 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     };
     std::vector<Output> outputs;
     if (code.output) outputs.push_back({*code.output, {text.begin(), text.end()}});
+    if (code.header) outputs.push_back({*code.header, {result.header.begin(), result.header.end()}});
     if (code.hex) outputs.push_back({*code.hex, result.rawFile});
     if (code.preview) {
-        // What the panel shows for the bytes written: the raw file read back as the firmware reads it.
-        const auto shown = codegen::displayedPicture(result.rawFile, code.depth);
+        // What a viewer sees on the panel for the bytes written: the raw file read back as the firmware
+        // reads it, with the panel's transforms undone.
+        const auto shown = codegen::displayedPicture(result.rawFile, code.depth, code.byteOrder, code.panel);
         std::string reason = "the raw file does not read back";
         auto png = shown ? encodePng(shown->width, shown->height, shown->rgb, reason) : std::nullopt;
         if (!png) {
@@ -59,6 +71,16 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
             return kFailed;
         }
         outputs.push_back({*code.preview, std::move(*png)});
+    }
+    // A folder that is not there fails every file meant for it: find out before the first is written,
+    // in the words the writer would have used.
+    for (const Output& output : outputs) {
+        const fs::path folder = fs::path(output.path).parent_path();
+        std::error_code ignored;
+        if (folder.empty() || fs::is_directory(folder, ignored)) continue;
+        err << "quorvane-cli: Cannot write " << output.path << ": "
+            << std::strerror(fs::exists(folder, ignored) ? ENOTDIR : ENOENT) << ".\n";
+        return kFailed;
     }
     for (const Output& output : outputs) {
         if (const auto error = codegen::writeFileAtomically(output.path, output.bytes)) {

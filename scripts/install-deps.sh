@@ -17,6 +17,7 @@ packages=(
     fonts-dejavu-core      # a font for Qt to lay out text on the offscreen platform
     dpkg-dev file          # make package: dpkg-shlibdeps finds the package's dependencies
     desktop-file-utils appstream  # validate the desktop entry and the AppStream metainfo
+    gcc-avr avr-libc       # the tests compile the generated AVR source and header with avr-gcc
 )
 
 missing=()

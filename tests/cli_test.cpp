@@ -154,7 +154,20 @@ TEST_F(Cli, ExitStatusesAndMessages) {
         {{"code"}, 2, "no IMAGE"},
         {{"code", "--bogus", path("logo.bmp")}, 2, "unknown option --bogus"},
         {{"code", "--depth", "7", path("logo.bmp")}, 2, "--depth must be 8, 12 or 16"},
-        {{"code", "--target", "avr", path("logo.bmp")}, 2, "--target must be pic or arm"},
+        {{"code", "--target", "avr8", path("logo.bmp")}, 2, "--target must be pic, arm or avr"},
+        {{"code", "--rotate", "45", path("logo.bmp")}, 2, "--rotate must be 0, 90, 180 or 270"},
+        {{"code", "--rotate=-90", path("logo.bmp")}, 2, "--rotate must be"},
+        {{"code", "--mirror", "x", path("logo.bmp")}, 2, "--mirror must be none, h or v"},
+        {{"code", "--columns", "0", path("logo.bmp")}, 2, "--columns must be a whole number of at least 1"},
+        {{"code", "--columns", "1e3", path("logo.bmp")}, 2, "--columns must be"},
+        {{"code", "--radix", "oct", path("logo.bmp")}, 2, "--radix must be dec or hex"},
+        {{"code", "--byte-order", "middle", "--depth", "16", path("logo.bmp")}, 2, "--byte-order must be big or little"},
+        {{"code", "--byte-order", "little", path("logo.bmp")}, 2, "--byte-order applies to 16-bit output only"},
+        {{"code", "--depth", "12", "--byte-order=big", path("logo.bmp")}, 2, "--byte-order applies"},
+        {{"code", "--header=", path("logo.bmp")}, 2, "--header needs a file name"},
+        {{"color", "#GGHHII"}, 2, "color takes R G B or RRGGBB"},
+        {{"color", "FFF"}, 2, "color takes R G B or RRGGBB"},
+        {{"color", "##FF8000"}, 2, "color takes R G B or RRGGBB"},
         {{"code", "--dither", "bayer", path("logo.bmp")}, 2, "--dither must be none, ordered or fs"},
         {{"code", "--dither=FS", path("logo.bmp")}, 2, "--dither must be none, ordered or fs"},
         {{"code", "--background", "#FFFFFF", path("logo.bmp")}, 2, "--background must be six hex digits"},
@@ -195,6 +208,19 @@ TEST_F(Cli, ColorRefusesAnythingButThreeWholeComponents) {
     }
 }
 
+TEST_F(Cli, ColorInHexIsTheSameAsItsComponents) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"FF8000", {"255", "128", "0"}}, {"#ff8000", {"255", "128", "0"}}, {"123456", {"18", "52", "86"}},
+        {"#000000", {"0", "0", "0"}},    {"0000FF", {"0", "0", "255"}}};
+    for (const auto& [hex, components] : cases) {
+        std::vector<std::string> argv = {cli, "color"};
+        argv.insert(argv.end(), components.begin(), components.end());
+        const auto fromHex = run({cli, "color", hex});
+        EXPECT_EQ(fromHex.status, 0) << hex << fromHex.err;
+        EXPECT_EQ(fromHex.out, run(argv).out) << hex;
+    }
+}
+
 TEST_F(Cli, AFailureLeavesExistingOutputsAsTheyWere) {
     std::vector<std::uint32_t> tall(200);
     bmptest::writeFile(dir / "tall.bmp", bmptest::bmp24(1, 200, tall));
@@ -209,6 +235,50 @@ TEST_F(Cli, AFailureLeavesExistingOutputsAsTheyWere) {
     const auto blocked = run({cli, "code", "--output", path("sub/a.c"), "--hex", path("sub"), path("logo.bmp")});
     EXPECT_EQ(blocked.status, 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "sub"), {}), 1) << "only a.c, written whole before the failure";
+    // A header meant for a folder that is not there is found out before anything is written.
+    const auto noFolder = run({cli, "code", "--output", path("keep.c"), "--hex", path("keep.hex"), "--header",
+                               path("missing/logo.h"), path("logo.bmp")});
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_NE(noFolder.err.find("missing/logo.h"), std::string::npos) << noFolder.err;
+    EXPECT_EQ(proctest::slurp(path("keep.c")), "previous");
+    EXPECT_EQ(proctest::slurp(path("keep.hex")), "previous");
+}
+
+// What firmware does with the output: include the header, link the source, build with -Wall -Werror.
+// The host's compiler stands in for pic (with rom defined away) and arm, and runs the check; avr-gcc
+// builds the avr one for a real AVR, and its static assertions check the macros.
+TEST_F(Cli, SourceAndHeaderCompileForEveryTarget) {
+    struct Case {
+        const char* target;
+        std::vector<std::string> options;
+        std::vector<std::string> compile; // compiler and flags
+        bool runs;
+    };
+    const std::string hostCc = QUORVANE_HOST_CC, avrGcc = QUORVANE_AVR_GCC;
+    ASSERT_TRUE(fs::exists(avrGcc)) << "avr-gcc not found; scripts/install-deps.sh installs gcc-avr and avr-libc";
+    const Case cases[] = {
+        {"arm", {"--depth", "12", "--radix", "hex", "--columns", "4"}, {hostCc, "-std=c99"}, true},
+        {"pic", {"--depth", "8"}, {hostCc, "-std=c99", "-Drom="}, true},
+        {"avr", {"--depth", "16", "--byte-order", "little", "--columns", "3"}, {avrGcc, "-mmcu=atmega2560", "-Os"}, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> argv = {cli, "code", "--target", c.target, "--rotate", "90", "--header",
+                                         path("logo.h"), "--output", path("logo.c")};
+        argv.insert(argv.end(), c.options.begin(), c.options.end());
+        argv.push_back(path("logo.bmp"));
+        const auto made = run(argv);
+        ASSERT_EQ(made.status, 0) << c.target << ": " << made.err;
+        std::vector<std::string> compile = c.compile;
+        compile.insert(compile.end(), {"-Wall", "-Wextra", "-Werror", "-I", dir.string(),
+                                       std::string(QUORVANE_TEST_DATA) + "/firmware/uses_header.c", path("logo.c"),
+                                       "-o", path("firmware")});
+        const auto built = run(compile);
+        ASSERT_EQ(built.status, 0) << c.target << ":\n" << built.err << proctest::slurp(path("logo.h"));
+        if (c.runs) {
+            EXPECT_EQ(run({path("firmware")}).status, 0) << c.target;
+        }
+        fs::remove(path("firmware"));
+    }
 }
 
 // A PNG, named as a JPEG: read by its content, named after its file, its transparent pixel laid over
