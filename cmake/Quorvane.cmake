@@ -1,10 +1,15 @@
-# quorvane_add_image(<target> IMAGE <picture> [DEPTH 8|12|16] [TARGET pic|arm] [DITHER none|ordered|fs]
-#                    [FIT] [BACKGROUND RRGGBB] [NAME <name>])
+# quorvane_add_image(<target> IMAGE <picture> [DEPTH 8|12|16] [TARGET pic|arm|avr] [DITHER none|ordered|fs]
+#                    [FIT] [BACKGROUND RRGGBB] [NAME <name>]
+#                    [INVERT] [BGR] [ROTATE 0|90|180|270] [MIRROR none|h|v] [BYTE_ORDER big|little]
+#                    [COLUMNS <n>] [RADIX dec|hex] [HEADER <file.h>])
 #
 # Generates C array source from a picture (BMP, PNG, JPEG or GIF) at build time, with quorvane-cli, and
 # adds it to <target>. FIT scales a picture larger than the panel down to fit it; BACKGROUND is the
-# colour under transparent pixels (white by default). The source is regenerated whenever the picture
-# changes. The program used is, in this order: the
+# colour under transparent pixels (white by default). INVERT, BGR, ROTATE, MIRROR and BYTE_ORDER (16 Bit
+# only) fit the bytes to the panel; COLUMNS, RADIX and HEADER shape the source text. HEADER names a
+# header written beside the generated source, in a folder added to <target>'s include path, so that
+# #include "<file.h>" finds it. The source is regenerated whenever the picture changes. The program
+# used is, in this order: the
 # QUORVANE_CLI variable, a quorvane-cli target of the same build, or quorvane-cli found beside this
 # file's install location or on the PATH.
 include_guard(GLOBAL)
@@ -20,7 +25,8 @@ macro(_quorvane_choice option default words said)
 endmacro()
 
 function(quorvane_add_image target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "FIT" "IMAGE;DEPTH;TARGET;DITHER;BACKGROUND;NAME" "")
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "FIT;INVERT;BGR"
+        "IMAGE;DEPTH;TARGET;DITHER;BACKGROUND;NAME;ROTATE;MIRROR;BYTE_ORDER;COLUMNS;RADIX;HEADER" "")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "quorvane_add_image: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -28,15 +34,49 @@ function(quorvane_add_image target)
         message(FATAL_ERROR "quorvane_add_image: IMAGE is required")
     endif()
     _quorvane_choice(DEPTH 8 "8|12|16" "8, 12 or 16")
-    _quorvane_choice(TARGET pic "pic|arm" "pic or arm")
+    _quorvane_choice(TARGET pic "pic|arm|avr" "pic, arm or avr")
     _quorvane_choice(DITHER none "none|ordered|fs" "none, ordered or fs")
     _quorvane_choice(BACKGROUND FFFFFF "[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]"
                      "six hex digits RRGGBB")
-    set(fit_option)
-    if(ARG_FIT)
-        set(fit_option --fit)
+    _quorvane_choice(ROTATE 0 "0|90|180|270" "0, 90, 180 or 270")
+    _quorvane_choice(MIRROR none "none|h|v" "none, h or v")
+    _quorvane_choice(RADIX dec "dec|hex" "dec or hex")
+    set(options)
+    foreach(flag IN ITEMS FIT INVERT BGR)
+        if(ARG_${flag})
+            string(TOLOWER "${flag}" word)
+            list(APPEND options --${word})
+        endif()
+    endforeach()
+    # Only what differs from the defaults goes on the command line, so an older quorvane-cli still serves
+    # a build that asks for nothing new.
+    if(NOT ARG_ROTATE STREQUAL "0")
+        list(APPEND options --rotate ${ARG_ROTATE})
+    endif()
+    if(NOT ARG_MIRROR STREQUAL "none")
+        list(APPEND options --mirror ${ARG_MIRROR})
+    endif()
+    if(NOT ARG_TARGET STREQUAL "pic")
+        list(APPEND options --target ${ARG_TARGET})
+    endif()
+    if(NOT ARG_RADIX STREQUAL "dec")
+        list(APPEND options --radix ${ARG_RADIX})
+    endif()
+    if(DEFINED ARG_BYTE_ORDER)
+        if(NOT ARG_DEPTH STREQUAL "16")
+            message(FATAL_ERROR "quorvane_add_image: BYTE_ORDER applies to DEPTH 16 only")
+        endif()
+        _quorvane_choice(BYTE_ORDER big "big|little" "big or little")
+        list(APPEND options --byte-order ${ARG_BYTE_ORDER})
+    endif()
+    if(DEFINED ARG_COLUMNS)
+        if(NOT ARG_COLUMNS MATCHES "^[1-9][0-9]*$")
+            message(FATAL_ERROR "quorvane_add_image: COLUMNS must be a whole number of at least 1, not ${ARG_COLUMNS}")
+        endif()
+        list(APPEND options --columns ${ARG_COLUMNS})
     endif()
 
+    set(cli_dependency)
     if(QUORVANE_CLI)
         set(cli "${QUORVANE_CLI}")
     elseif(TARGET quorvane-cli)
@@ -59,16 +99,42 @@ function(quorvane_add_image target)
     if(NOT ARG_DITHER STREQUAL "none")
         string(APPEND variant "_${ARG_DITHER}")
     endif()
-    set(source "${CMAKE_CURRENT_BINARY_DIR}/quorvane/${target}_${stem}_${variant}.c")
+    # The same picture for two panels gets two sources.
+    if(NOT ARG_ROTATE STREQUAL "0")
+        string(APPEND variant "_r${ARG_ROTATE}")
+    endif()
+    if(NOT ARG_MIRROR STREQUAL "none")
+        string(APPEND variant "_m${ARG_MIRROR}")
+    endif()
+    foreach(flag IN ITEMS INVERT BGR)
+        if(ARG_${flag})
+            string(TOLOWER "_${flag}" word)
+            string(APPEND variant "${word}")
+        endif()
+    endforeach()
+    if(ARG_BYTE_ORDER STREQUAL "little")
+        string(APPEND variant "_le")
+    endif()
+    set(folder "${CMAKE_CURRENT_BINARY_DIR}/quorvane")
+    set(source "${folder}/${target}_${stem}_${variant}.c")
     set(name_option)
     if(DEFINED ARG_NAME)
         set(name_option --name "${ARG_NAME}")
     endif()
+    set(outputs "${source}")
+    set(header_folder)
+    if(DEFINED ARG_HEADER)
+        get_filename_component(header "${ARG_HEADER}" ABSOLUTE BASE_DIR "${folder}")
+        get_filename_component(header_folder "${header}" DIRECTORY)
+        list(APPEND outputs "${header}")
+        list(APPEND options --header "${header}")
+        target_include_directories(${target} PRIVATE "${header_folder}")
+    endif()
 
     add_custom_command(
-        OUTPUT "${source}"
-        COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_CURRENT_BINARY_DIR}/quorvane"
-        COMMAND "${cli}" code --depth ${ARG_DEPTH} --target ${ARG_TARGET} --dither ${ARG_DITHER} ${fit_option}
+        OUTPUT ${outputs}
+        COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}" ${header_folder}
+        COMMAND "${cli}" code --depth ${ARG_DEPTH} --dither ${ARG_DITHER} ${options}
                 --background ${ARG_BACKGROUND} ${name_option} --output "${source}" "${image}"
         DEPENDS "${image}" ${cli_dependency}
         COMMENT "Converting ${stem} to a ${ARG_DEPTH}-bit array"

@@ -1,10 +1,12 @@
 /* Checks what the display driver relies on: the size bytes lead the array, then the pixel data. */
+#include "badge.h"       /* 16 Bit, from a PNG with transparency, fitted to the panel */
+#include "logo_turned.h" /* 12 Bit, turned a quarter clockwise */
+
 #include <stdio.h>
 
 extern const unsigned char logo[];    /* 12 Bit */
 extern const unsigned char logo565[]; /* 16 Bit */
 extern const unsigned char logo332[]; /* 8 Bit, error diffusion */
-extern const unsigned char badge[];   /* 16 Bit, from a PNG with transparency, fitted to the panel */
 
 int main(void) {
     /* logo.bmp is 4 pixels wide and 3 high; its top-left pixel is pure red. */
@@ -27,6 +29,22 @@ int main(void) {
                 topRight[0], topRight[1]);
         return 1;
     }
-    printf("logo: %d x %d, badge: %d x %d\n", width, height, badgeWidth, badgeHeight);
+    /* The headers' macros tell the size the panel receives, as the size bytes do. */
+    if (BADGE_WIDTH != badgeWidth || BADGE_HEIGHT != badgeHeight || BADGE_SIZE != sizeof badge) {
+        fprintf(stderr, "badge.h says %d x %d in %d bytes\n", BADGE_WIDTH, BADGE_HEIGHT, BADGE_SIZE);
+        return 1;
+    }
+    /* Turned clockwise, the logo's top-left pixel (red, 15 0 0) is the top-right one of 3: its red and
+       green parts fill the fourth data byte, its blue part the upper half of the fifth. */
+    const unsigned char* turned = logo_turned + 2;
+    if (LOGO_TURNED_WIDTH != 3 || LOGO_TURNED_HEIGHT != 4 || logo_turned[0] + 1 != LOGO_TURNED_HEIGHT ||
+        logo_turned[1] + 1 != LOGO_TURNED_WIDTH || sizeof logo_turned != LOGO_TURNED_SIZE || turned[3] != 0xF0 ||
+        (turned[4] >> 4) != 0) {
+        fprintf(stderr, "logo_turned is %d x %d, its top-right pixel %02X %X\n", LOGO_TURNED_WIDTH,
+                LOGO_TURNED_HEIGHT, turned[3], turned[4] >> 4);
+        return 1;
+    }
+    printf("logo: %d x %d, badge: %d x %d, turned logo: %d x %d\n", width, height, badgeWidth, badgeHeight,
+           LOGO_TURNED_WIDTH, LOGO_TURNED_HEIGHT);
     return 0;
 }
