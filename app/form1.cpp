@@ -109,7 +109,8 @@ void Form1::makeCode() {
         .depth = selectedDepth(),
         .target = view_.isSelected(OptionButton::Option4) ? codegen::Target::Pic : codegen::Target::Arm,
         .arrayName = codegen::imageNameFromPath(state_.imagePath),
-        .dither = state_.dithering};
+        .dither = state_.dithering,
+        .panel = state_.panel};
     const std::span<const std::int32_t> components(state_.componentStore.data(),
                                                    static_cast<std::size_t>(state_.componentCount));
     const codegen::ImageCode code =
@@ -127,7 +128,7 @@ void Form1::makeCode() {
     state_.outputCount = static_cast<std::int32_t>(code.outputCount());
     state_.outputText = code.text.valueLine;
     state_.fileByteCount = code.dataByteCount();
-    state_.fileDepth = options.depth;
+    state_.fileOptions = options;
 
     view_.setText(TextBox::Text2, code.text.joined("\r\n"));
     view_.setClipboardText(state_.outputText);
@@ -138,6 +139,8 @@ void Form1::makeCode() {
 void Form1::setFitLarger(bool fit) { state_.fitLarger = fit; }
 
 void Form1::setDithering(codegen::Dither dithering) { state_.dithering = dithering; }
+
+void Form1::setPanel(const codegen::PanelOptions& panel) { state_.panel = panel; }
 
 void Form1::setShowAsDisplayed(bool show) {
     state_.showAsDisplayed = show;
@@ -154,7 +157,8 @@ void Form1::showCurrentPicture() {
         return;
     }
     const auto bytes = codegen::rawFileBytes(state_.fileValues, state_.fileByteCount);
-    const auto displayed = codegen::displayedPicture(bytes, state_.fileDepth);
+    const codegen::CodeOptions& made = state_.fileOptions;
+    const auto displayed = codegen::displayedPicture(bytes, made.depth, made.byteOrder, made.panel);
     if (!displayed) throw std::logic_error("the file image does not read back");
     capture::Picture shown{.width = displayed->width, .height = displayed->height, .pixels = {}, .alpha = {}};
     const std::vector<std::uint8_t>& rgb = displayed->rgb;

@@ -11,10 +11,11 @@
 //                       (beside the picture when the program's folder is not the user's to write: an
 //                       installed copy in /usr/bin)
 //
-// The picture's context menu adds three choices: "Fit larger pictures to the panel", which makes "Open BMP"
-// scale a larger picture down instead of refusing it; the dithering that "Make Code" passes to
-// makeImageCode (none unless chosen); and "Show as the display shows it", which puts the file image of
-// the last "Make Code", read back as the panel reads it, in Picture1 instead of the picture as opened.
+// The picture's context menu adds four choices: "Fit larger pictures to the panel", which makes "Open BMP"
+// scale a larger picture down instead of refusing it; the dithering and the panel's rotation, mirror,
+// colour order and inversion that "Make Code" passes to makeImageCode (all off unless chosen); and "Show
+// as the display shows it", which puts the file image of the last "Make Code", read back as the panel
+// reads it and with the panel's transforms undone, in Picture1 instead of the picture as opened.
 //
 // Each handler talks to the window only through MainView, so all of this runs without a toolkit.
 
@@ -45,8 +46,9 @@ struct MainState {
     // As opened: its size is what Make Code converts (the texts above are the window's own), and it is
     // shown again after the display's view.
     capture::Picture picture;
-    codegen::Depth fileDepth = codegen::Depth::Bits8; // the depth of the file image in fileValues
+    codegen::CodeOptions fileOptions; // the options that made the file image in fileValues
     codegen::Dither dithering = codegen::Dither::None;
+    codegen::PanelOptions panel;
     bool fitLarger = false;
     bool showAsDisplayed = false;
 };
@@ -71,6 +73,7 @@ public:
     // The picture's context menu.
     void setFitLarger(bool fit);
     void setDithering(codegen::Dither dithering);
+    void setPanel(const codegen::PanelOptions& panel);
     void setShowAsDisplayed(bool show);
 
     const MainState& state() const { return state_; }

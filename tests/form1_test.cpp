@@ -183,6 +183,28 @@ TEST_F(MainWindowLogic, ShowAsTheDisplayShowsIt) {
     EXPECT_EQ(view.shownPicture->pixels, std::vector<std::uint32_t>{0x808080});
 }
 
+// The panel's settings reach Make Code's every output; Text1 keeps the picture as opened, and the
+// display's view shows it upright again.
+TEST_F(MainWindowLogic, PanelSettingsReachMakeCodeAndTheDisplayView) {
+    open(logo);
+    const std::vector<std::int32_t> components = {255, 128, 0, 0, 0, 255};
+    const quorvane::codegen::PanelOptions panel{.bgr = true, .rotation = 90,
+                                                .mirror = quorvane::codegen::Mirror::TopBottom};
+    form->setPanel(panel);
+    form->setShowAsDisplayed(true);
+    form->Command2_Click();
+    const auto code = quorvane::codegen::makeImageCode(components, {2, 1}, {.arrayName = "logo", .panel = panel});
+    EXPECT_EQ(view.text(TextBox::Text2), code.text.joined("\r\n"));
+    EXPECT_EQ(view.clipboard, code.text.valueLine);
+    EXPECT_EQ(view.text(TextBox::Text1), "1x2 - " + logo);
+    form->Command3_Click();
+    EXPECT_EQ(hexFile("logo.hex"), code.rawFile);
+    EXPECT_EQ(code.rawFile, (std::vector<std::uint8_t>{1, 0, 0xE0, 0x13})) << "1 x 2, blue first, the blue pixel on top";
+    // Pure colours come back as the plain picture shows them: (255, 146, 0) and (0, 0, 255), 2 x 1.
+    EXPECT_EQ(view.shownPicture->width, 2);
+    EXPECT_EQ(view.shownPicture->pixels, (std::vector<std::uint32_t>{0x0092FF, 0xFF0000}));
+}
+
 TEST_F(MainWindowLogic, NothingHappensBeforeAPictureIsCaptured) {
     form->Command2_Click();
     form->Command3_Click();

@@ -265,6 +265,42 @@ TEST_F(RealMainWindow, DitheringChoiceReachesMakeCodeAndIsRemembered) {
     EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), expected(Dither::ErrorDiffusion));
 }
 
+// Out of the box the panel settings are off; chosen in the menu they reach "Make Code" and are there
+// again in a later run.
+TEST_F(RealMainWindow, PanelChoicesReachMakeCodeAndAreRemembered) {
+    using quorvane::codegen::Mirror;
+    using quorvane::codegen::PanelOptions;
+    const std::vector<std::int32_t> components = {255, 0, 0, 0, 0, 255};
+    nextFile = image("logo.bmp", 2, 1, {0x0000FF, 0xFF0000});
+    const auto expected = [&](const PanelOptions& panel) {
+        const auto code = quorvane::codegen::makeImageCode(components, {2, 1}, {.arrayName = "logo", .panel = panel});
+        return QString::fromStdString(code.text.joined("\n"));
+    };
+    quorvane::ui::PictureMenu* menu = window->pictureMenu();
+    EXPECT_EQ(menu->panel(), PanelOptions{});
+    EXPECT_TRUE(menu->rotationAction(0)->isChecked());
+    EXPECT_TRUE(menu->mirrorAction(Mirror::None)->isChecked());
+
+    menu->rotationAction(270)->trigger();
+    menu->mirrorAction(Mirror::LeftRight)->trigger();
+    menu->bgrAction()->trigger();
+    menu->invertAction()->trigger();
+    const PanelOptions chosen{.invert = true, .bgr = true, .rotation = 270, .mirror = Mirror::LeftRight};
+    click("Command1");
+    click("Command2");
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), expected(chosen));
+    EXPECT_NE(expected(chosen), expected({}));
+    EXPECT_EQ(QSettings().value(quorvane::ui::PictureMenu::kRotateKey).toInt(), 270);
+    EXPECT_EQ(QSettings().value(quorvane::ui::PictureMenu::kMirrorKey).toString(), "h");
+
+    window.reset();
+    window = makeWindow();
+    EXPECT_EQ(window->pictureMenu()->panel(), chosen);
+    click("Command1");
+    click("Command2");
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), expected(chosen));
+}
+
 TEST_F(RealMainWindow, ShowAsTheDisplayShowsItSwapsThePicture) {
     nextFile = image("logo.bmp", 2, 1, {0x0080FF, 0xFF0000}); // (255, 128, 0), (0, 0, 255)
     click("Command1");

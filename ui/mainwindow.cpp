@@ -76,9 +76,11 @@ void MainWindow::buildPictureMenu() {
     pictureMenu_ = new PictureMenu(this);
     pictureMenu_->onFitLarger = [this](bool fit) { form_.setFitLarger(fit); };
     pictureMenu_->onDithering = [this](codegen::Dither dither) { form_.setDithering(dither); };
+    pictureMenu_->onPanel = [this](const codegen::PanelOptions& panel) { form_.setPanel(panel); };
     pictureMenu_->onShowAsDisplayed = [this](bool show) { form_.setShowAsDisplayed(show); };
     form_.setFitLarger(pictureMenu_->fitLarger());
     form_.setDithering(pictureMenu_->dithering());
+    form_.setPanel(pictureMenu_->panel());
     picture1_->setToolTip("Right-click for the picture's options");
     picture1_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(picture1_, &QWidget::customContextMenuRequested, this,

@@ -39,12 +39,94 @@ PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
     const std::string stored = fromQt(QSettings().value(kDitheringKey, "none").toString());
     ditheringAction(codegen::ditherFromName(stored).value_or(codegen::Dither::None))->setChecked(true);
 
+    buildPanelMenu();
+
     showAsDisplayed_ = addAction("Show as the display shows it");
     showAsDisplayed_->setCheckable(true);
     connect(showAsDisplayed_, &QAction::toggled, this, [this](bool show) {
         if (onShowAsDisplayed) onShowAsDisplayed(show);
     });
 }
+
+// Rotate and Mirror are choices of one among several; the colour order and the inversion are ticks.
+// Each is stored as it is chosen, in the words of the command line.
+void PictureMenu::buildPanelMenu() {
+    QMenu* panel = addMenu("Panel");
+    QMenu* rotate = panel->addMenu("Rotate");
+    auto* rotateGroup = new QActionGroup(this);
+    const int storedRotation = QSettings().value(kRotateKey, 0).toInt();
+    for (int i = 0; i < 4; ++i) {
+        const int degrees = 90 * i;
+        QAction* action = rotate->addAction(QString("%1°").arg(degrees));
+        action->setCheckable(true);
+        rotateGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, degrees] {
+            QSettings().setValue(kRotateKey, degrees);
+            panelChanged();
+        });
+        rotations_[i] = action;
+    }
+    // A stored value that is no quarter turn (a hand-edited file) falls back to none.
+    rotationAction(codegen::isRotation(storedRotation) ? storedRotation : 0)->setChecked(true);
+
+    QMenu* mirror = panel->addMenu("Mirror");
+    auto* mirrorGroup = new QActionGroup(this);
+    const struct {
+        const char* text;
+        codegen::Mirror mirror;
+    } mirrors[] = {{"None", codegen::Mirror::None},
+                   {"Left-right", codegen::Mirror::LeftRight},
+                   {"Top-bottom", codegen::Mirror::TopBottom}};
+    for (const auto& choice : mirrors) {
+        QAction* action = mirror->addAction(choice.text);
+        action->setCheckable(true);
+        mirrorGroup->addAction(action);
+        const QString name = toQt(std::string(codegen::mirrorName(choice.mirror)));
+        connect(action, &QAction::triggered, this, [this, name] {
+            QSettings().setValue(kMirrorKey, name);
+            panelChanged();
+        });
+        mirrors_[static_cast<int>(choice.mirror)] = action;
+    }
+    const std::string storedMirror = fromQt(QSettings().value(kMirrorKey, "none").toString());
+    mirrorAction(codegen::mirrorFromName(storedMirror).value_or(codegen::Mirror::None))->setChecked(true);
+
+    const auto tick = [&](const char* text, const char* key) {
+        QAction* action = panel->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(QSettings().value(key, false).toBool());
+        connect(action, &QAction::toggled, this, [this, key](bool on) {
+            QSettings().setValue(key, on);
+            panelChanged();
+        });
+        return action;
+    };
+    bgr_ = tick("Swap red and blue", kBgrKey);
+    invert_ = tick("Invert colours", kInvertKey);
+}
+
+void PictureMenu::panelChanged() {
+    if (onPanel) onPanel(panel());
+}
+
+codegen::PanelOptions PictureMenu::panel() const {
+    codegen::PanelOptions options;
+    options.invert = invert_->isChecked();
+    options.bgr = bgr_->isChecked();
+    for (int i = 0; i < 4; ++i) {
+        if (rotations_[i]->isChecked()) options.rotation = 90 * i;
+    }
+    for (codegen::Mirror mirror : {codegen::Mirror::LeftRight, codegen::Mirror::TopBottom}) {
+        if (mirrorAction(mirror)->isChecked()) options.mirror = mirror;
+    }
+    return options;
+}
+
+QAction* PictureMenu::rotationAction(int degrees) const {
+    return codegen::isRotation(degrees) ? rotations_[degrees / 90] : nullptr;
+}
+
+QAction* PictureMenu::mirrorAction(codegen::Mirror mirror) const { return mirrors_[static_cast<int>(mirror)]; }
 
 bool PictureMenu::fitLarger() const { return fitLarger_->isChecked(); }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The picture's context menu: whether "Open BMP" fits a larger picture to the panel, how "Make Code"
-// dithers, and whether Picture1 shows the picture as opened or as the display will show it. The fitting
-// and the dithering are remembered between runs.
+// dithers, how the panel is mounted and wired, and whether Picture1 shows the picture as opened or as
+// the display will show it. Everything but the last is remembered between runs.
 
 #include "codegen/dither.h"
+#include "codegen/panel.h"
 
 #include <QMenu>
 
@@ -19,24 +20,41 @@ class PictureMenu : public QMenu {
 
     std::function<void(bool fit)> onFitLarger;
     std::function<void(codegen::Dither)> onDithering;
+    std::function<void(const codegen::PanelOptions&)> onPanel;
     std::function<void(bool show)> onShowAsDisplayed;
 
     bool fitLarger() const;
     codegen::Dither dithering() const;
+    codegen::PanelOptions panel() const;
     void setShowAsDisplayedTicked(bool ticked); // without calling onShowAsDisplayed
 
     QAction* ditheringAction(codegen::Dither dither) const;
+    QAction* rotationAction(int degrees) const;
+    QAction* mirrorAction(codegen::Mirror mirror) const;
+    QAction* bgrAction() const { return bgr_; }
+    QAction* invertAction() const { return invert_; }
     QAction* showAsDisplayedAction() const { return showAsDisplayed_; }
     QAction* fitLargerAction() const { return fitLarger_; }
 
     static constexpr const char* kDitheringKey = "picture/dithering";
     static constexpr const char* kFitLargerKey = "picture/fitLarger";
+    static constexpr const char* kRotateKey = "panel/rotate";
+    static constexpr const char* kMirrorKey = "panel/mirror";
+    static constexpr const char* kBgrKey = "panel/bgr";
+    static constexpr const char* kInvertKey = "panel/invert";
 
   private:
+    void buildPanelMenu();
+    void panelChanged();
+
     QAction* fitLarger_ = nullptr;
     QAction* none_ = nullptr;
     QAction* ordered_ = nullptr;
     QAction* errorDiffusion_ = nullptr;
+    QAction* rotations_[4] = {};
+    QAction* mirrors_[3] = {};
+    QAction* bgr_ = nullptr;
+    QAction* invert_ = nullptr;
     QAction* showAsDisplayed_ = nullptr;
 };
 
