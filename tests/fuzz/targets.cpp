@@ -2,6 +2,7 @@
 
 #include "capture/capture.h"
 #include "capture/formats.h"
+#include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "colorconv/cform.h"
 #include "tests/support/memorycolorview.h"
@@ -58,14 +59,40 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
     const auto count = static_cast<std::size_t>(capture::captureComponents(*picture, store));
     require(count == 3 * picture->pixels.size());
     const codegen::PictureSize pictureSize{picture->width, picture->height};
+    // The panel's options come from the input's last byte, so the fuzzer explores them with the picture.
+    const std::uint8_t choice = data[size - 1];
+    const codegen::PanelOptions panel{.invert = (choice & 0x10) != 0,
+                                      .bgr = (choice & 0x20) != 0,
+                                      .rotation = 90 * (choice & 3),
+                                      .mirror = static_cast<codegen::Mirror>(((choice >> 2) & 3) % 3)};
+    const codegen::TextLayout layout{.columns = choice & 0x40 ? 1 + static_cast<int>(size % 17) : 0,
+                                     .radix = choice & 0x80 ? codegen::Radix::Hex : codegen::Radix::Decimal,
+                                     .headerName = "fuzz.h"};
     for (auto depth : {codegen::Depth::Bits8, codegen::Depth::Bits12, codegen::Depth::Bits16}) {
-        const auto code = codegen::makeImageCode(store, pictureSize, {.depth = depth, .target = codegen::Target::Arm,
-                                                               .arrayName = "fuzz"});
+        const auto order = depth == codegen::Depth::Bits16 && (choice & 0x40) ? codegen::ByteOrder::Little
+                                                                                : codegen::ByteOrder::Big;
+        const codegen::CodeOptions plainOptions{.depth = depth, .target = codegen::Target::Arm, .arrayName = "fuzz"};
+        codegen::CodeOptions options = plainOptions;
+        options.panel = panel;
+        options.byteOrder = order;
+        options.layout = layout;
+        const auto code = codegen::makeImageCode(store, pictureSize, options);
         for (std::int32_t value : code.conversion.packed) require(value >= 0 && value <= 255);
         require(static_cast<std::size_t>(std::count(code.text.valueLine.begin(), code.text.valueLine.end(), ',')) ==
                 code.outputCount() + 2);
         require(code.rawFile.size() >= 3 && code.rawFile.size() <= code.outputCount() + 2);
-        require(code.rawFile[0] == picture->height - 1 && code.rawFile[1] == picture->width - 1);
+        require(code.rawFile[0] == code.panelSize.height - 1 && code.rawFile[1] == code.panelSize.width - 1);
+        require(code.panelSize == codegen::panelSize(pictureSize, panel));
+        require(!code.header.empty());
+
+        // Whatever the panel does, the viewer's picture has the opened size; a turn or a mirror alone
+        // shows exactly the plain picture.
+        const auto shown = codegen::displayedPicture(code.rawFile, depth, order, panel);
+        require(shown && shown->width == picture->width && shown->height == picture->height);
+        if (!panel.invert && !panel.bgr) {
+            const auto plain = codegen::makeImageCode(store, pictureSize, plainOptions);
+            require(shown->rgb == codegen::displayedPicture(plain.rawFile, depth)->rgb);
+        }
     }
 }
 
