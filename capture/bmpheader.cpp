@@ -106,7 +106,10 @@ std::variant<BmpHeader, DecodeError> parseHeader(std::span<const std::uint8_t> f
             h.paletteStart += maskBytes;
         }
         h.masks = {readU32(file, maskAt), readU32(file, maskAt + 4), readU32(file, maskAt + 8)};
-        for (std::uint32_t mask : h.masks) {
+        // The alpha mask follows the colour masks where the header has room for one (V3 and later),
+        // or after a plain header for ALPHABITFIELDS.
+        if (infoSize >= 56 || (infoSize == 40 && compression == 6)) h.alphaMask = readU32(file, maskAt + 12);
+        for (std::uint32_t mask : {h.masks[0], h.masks[1], h.masks[2], h.alphaMask}) {
             if (!contiguous(mask)) return fail("a colour mask of its bit fields is not contiguous");
         }
     }

@@ -1,12 +1,13 @@
 #pragma once
 // The parsed headers of a BMP file, shared by the size reader and the pixel decoder.
 
-#include "capture/bmp.h"
+#include "capture/picture.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <variant>
 #include <vector>
 
 namespace quorvane::capture::detail {
@@ -20,6 +21,7 @@ struct BmpHeader {
     int bitCount = 0;
     Encoding encoding = Encoding::Rgb;
     std::array<std::uint32_t, 3> masks{}; // red, green, blue; for 16 and 32 bits
+    std::uint32_t alphaMask = 0;          // bit fields only: a file without one is opaque
     std::size_t paletteStart = 0;
     std::size_t paletteEntrySize = 4;
     std::size_t paletteCount = 0;

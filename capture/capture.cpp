@@ -3,12 +3,12 @@
 #include "capture/bmp.h"
 #include "capture/fit.h"
 #include "capture/formats.h"
+#include "capture/source.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <algorithm>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -36,59 +36,89 @@ private:
     int fd_;
 };
 
-// A file's bytes, read into memory that is not cleared first: a large picture file is several
-// megabytes, and clearing them costs as much as reading them.
-struct FileBytes {
-    std::unique_ptr<std::uint8_t[]> data;
-    std::size_t size = 0;
-    std::span<const std::uint8_t> span() const { return {data.get(), size}; }
+// What "Open BMP" and --fit make of a decoder's rows. The declared size decides: a picture the panel
+// takes as it is, or one that is refused, or one that is fitted, whose rows are laid over the background
+// and averaged as they come (beside the decoder), so it is never held whole.
+class LoadSink : public RowSink {
+  public:
+    LoadSink(const LoadOptions& options, const std::string& name) : options_(options), name_(name) {}
+
+    std::optional<DecodeError> declared(DeclaredSize size) override {
+        const bool larger = size.width > options_.maxSide || size.height > options_.maxSide;
+        const bool fittable = size.width <= kMaxFitSide && size.height <= kMaxFitSide;
+        if (larger && !options_.fit) return refuse(LoadError{LoadError::Kind::TooLarge, kTooLargeMessage, fittable});
+        if (!fittable) {
+            return refuse(unreadable(name_, "its size " + std::to_string(size.width) + " x " +
+                                                std::to_string(size.height) + " is more than " +
+                                                std::to_string(kMaxFitSide) +
+                                                " pixels in a side, the most that can be fitted to the panel"));
+        }
+        fitted_ = fittedSize(size.width, size.height, options_.maxSide);
+        if (!larger) whole_.emplace(pixelLimit());
+        return std::nullopt;
+    }
+
+    // An output pixel that spans more than three samples each way touches at least four of them.
+    DeclaredSize smallestUseful(DeclaredSize declared) const override {
+        if (whole_) return declared;
+        return {std::min(declared.width, 3 * fitted_.width + 1), std::min(declared.height, 3 * fitted_.height + 1)};
+    }
+
+    bool averages() const override { return !whole_; }
+
+    void start(DeclaredSize size, bool alpha) override {
+        if (whole_) return whole_->start(size, alpha);
+        average_.emplace(size, fitted_);
+        if (alpha) opaque_.resize(static_cast<std::size_t>(size.width));
+    }
+
+    void row(int y, int first, int step, std::span<const std::uint32_t> colours,
+             std::span<const std::uint8_t> alpha) override {
+        if (whole_) return whole_->row(y, first, step, colours, alpha);
+        if (alpha.empty()) return average_->add(y, first, step, colours);
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            opaque_[i] = overBackground(colours[i], alpha[i], options_.background);
+        }
+        average_->add(y, first, step, std::span<const std::uint32_t>(opaque_).first(colours.size()));
+    }
+
+    void rgbRow(int y, std::span<const std::uint8_t> rgb) override {
+        if (whole_) return RowSink::rgbRow(y, rgb);
+        average_->addRgb(y, rgb);
+    }
+
+    std::uint64_t pixelLimit() const override {
+        return static_cast<std::uint64_t>(kMaxFitSide) * static_cast<std::uint64_t>(kMaxFitSide);
+    }
+
+    const std::optional<LoadError>& refusal() const { return refusal_; }
+
+    Picture result() {
+        if (whole_) return composite(whole_->take(), options_.background);
+        return average_->result();
+    }
+
+  private:
+    std::optional<DecodeError> refuse(LoadError error) {
+        refusal_ = std::move(error);
+        return DecodeError{refusal_->message};
+    }
+
+    const LoadOptions& options_;
+    const std::string& name_;
+    std::optional<LoadError> refusal_;
+    DeclaredSize fitted_;
+    std::optional<PictureSink> whole_;
+    std::optional<AreaAverage> average_;
+    std::vector<std::uint32_t> opaque_; // one row laid over the background
 };
 
-// Reads up to `limit` bytes from the start of the file; fewer when the file is shorter.
-bool readPrefix(int fd, FileBytes& bytes, std::size_t limit, int& error) {
-    bytes.data = std::make_unique_for_overwrite<std::uint8_t[]>(limit);
-    std::size_t done = 0;
-    while (done < limit) {
-        const ssize_t n = ::pread(fd, bytes.data.get() + done, limit - done, static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            return false;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    bytes.size = done;
-    return true;
-}
-
-std::optional<LoadError> refuseByDeclaredSize(std::span<const std::uint8_t> bytes, const std::string& name,
-                                             const LoadOptions& options) {
-    const auto size = declaredSize(bytes);
-    if (const auto* bad = std::get_if<DecodeError>(&size)) return unreadable(name, bad->reason);
-    const auto& declared = std::get<DeclaredSize>(size);
-    const bool larger = declared.width > options.maxSide || declared.height > options.maxSide;
-    if (larger && !options.fit) return LoadError{LoadError::Kind::TooLarge, kTooLargeMessage};
-    if (declared.width > kMaxFitSide || declared.height > kMaxFitSide) {
-        return unreadable(name, "its size " + std::to_string(declared.width) + " x " + std::to_string(declared.height) +
-                                    " is more than " + std::to_string(kMaxFitSide) +
-                                    " pixels in a side, the most that can be fitted to the panel");
-    }
-    return std::nullopt;
-}
-
-// The size was checked on the headers already.
-std::variant<Picture, LoadError> decodeNamed(std::span<const std::uint8_t> bytes, const std::string& name,
-                                             const LoadOptions& options) {
-    auto decoded = decodePicture(bytes, kMaxDecodedPixels);
-    if (const auto* bad = std::get_if<DecodeError>(&decoded)) return unreadable(name, bad->reason);
-    Picture picture = composite(std::get<Picture>(std::move(decoded)), options.background);
-    const DeclaredSize fitted = fittedSize(picture.width, picture.height, options.maxSide);
-    if (fitted.width != picture.width || fitted.height != picture.height) {
-        if (!options.fit) return LoadError{LoadError::Kind::TooLarge, kTooLargeMessage};
-        picture = scaleDown(picture, fitted);
-    }
-    return picture;
+std::variant<Picture, LoadError> loadFrom(ByteSource& file, const std::string& name, const LoadOptions& options) {
+    LoadSink sink(options, name);
+    const auto error = decoderFor(formatOf(file))(file, sink);
+    if (sink.refusal()) return *sink.refusal();
+    if (error) return unreadable(name, error->reason);
+    return sink.result();
 }
 
 } // namespace
@@ -106,33 +136,15 @@ std::variant<Picture, LoadError> loadPicture(const std::string& path, const Load
     if (static_cast<std::uintmax_t>(info.st_size) > (options.fit ? kMaxFitFileBytes : kMaxFileBytes)) {
         return unreadable(path, "the file is larger than any bitmap this program can open");
     }
-
-    // A BMP's headers and largest palette fit in 2 KiB: enough to refuse it by its declared size before
-    // the rest of the file is read. Other formats may put their size after long metadata, so the whole
-    // file (within the limit above) is read first; no pixel is decoded before the size is checked.
-    FileBytes bytes;
-    int error = 0;
-    if (!readPrefix(file.get(), bytes, std::min<std::size_t>(2048, static_cast<std::size_t>(info.st_size)), error)) {
-        return unreadable(path, std::strerror(error));
-    }
-    const Format format = formatOf(bytes.span());
-    const bool bmp = format == Format::Bmp || format == Format::Unknown;
-    if (bmp) {
-        if (auto refused = refuseByDeclaredSize(bytes.span(), path, options)) return *refused;
-    }
-    if (!readPrefix(file.get(), bytes, static_cast<std::size_t>(info.st_size), error)) {
-        return unreadable(path, std::strerror(error));
-    }
-    if (!bmp) {
-        if (auto refused = refuseByDeclaredSize(bytes.span(), path, options)) return *refused;
-    }
-    return decodeNamed(bytes.span(), path, options);
+    // Read a piece at a time as the decoder asks: the headers first, so a refused picture costs only them.
+    ByteSource source(file.get(), static_cast<std::uint64_t>(info.st_size));
+    return loadFrom(source, path, options);
 }
 
 std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
                                                   const LoadOptions& options) {
-    if (auto refused = refuseByDeclaredSize(bytes, name, options)) return *refused;
-    return decodeNamed(bytes, name, options);
+    ByteSource source(bytes);
+    return loadFrom(source, name, options);
 }
 
 std::int32_t captureComponents(const Picture& picture, std::span<std::int32_t> store) {

@@ -14,16 +14,18 @@ inline constexpr int kMaxSide = 132;                // the display: 132 x 132 pi
 inline constexpr std::size_t kStoreEntries = 60001; // componentStore's indexes 0..60000
 
 // A picture the panel can take fits in far less; a larger file is refused before it is read. Pictures
-// to be fitted to the panel may be up to kMaxFitSide in a side, and their files as large as kMaxFitFileBytes.
+// to be fitted to the panel may be up to kMaxFitSide in a side, and their files as large as
+// kMaxFitFileBytes: they are read a piece at a time, so the size of the file costs time, not memory.
 inline constexpr std::uintmax_t kMaxFileBytes = 16u * 1024 * 1024;
 inline constexpr int kMaxFitSide = 8192;
-inline constexpr std::uintmax_t kMaxFitFileBytes = 256u * 1024 * 1024;
+inline constexpr std::uintmax_t kMaxFitFileBytes = std::uintmax_t{1} << 30;
 
 inline constexpr const char* kTooLargeMessage = "Image dimensions too large.";
 
 struct LoadError {
     enum class Kind { Unreadable, TooLarge } kind;
-    std::string message; // for Unreadable: names the file and the reason
+    std::string message;   // for Unreadable: names the file and the reason
+    bool fittable = false; // TooLarge: with fitting, the picture would be taken
 };
 
 struct LoadOptions {
@@ -35,7 +37,10 @@ struct LoadOptions {
 // Reads and decodes the picture at path, whatever its format (recognised by its first bytes), lays any
 // transparency over the background and, with `fit`, scales a larger picture down to fit maxSide x maxSide.
 // The declared size is checked before any pixel is decoded, so a refused file costs only its headers:
-// without `fit` a side over maxSide is refused as too large; with it, a side over kMaxFitSide.
+// without `fit` a side over maxSide is refused as too large; with it, a side over kMaxFitSide. A picture
+// that is fitted is never held whole: its rows go from the decoder straight into the area average, a
+// JPEG is decoded at the smallest scale at which every output pixel still spans more than three decoded
+// samples each way (so it touches at least 4 x 4 of them), and the file is read a piece at a time.
 std::variant<Picture, LoadError> loadPicture(const std::string& path, const LoadOptions& options = {});
 
 // loadPicture's checks on bytes already in memory; `name` stands for the file in messages.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <vector>
+#include <stdexcept>
 
 namespace quorvane::capture {
 namespace {
@@ -19,8 +19,7 @@ double toEncoded(double linear) {
 const std::array<float, 256>& linearTable() {
     static const std::array<float, 256> table = [] {
         std::array<float, 256> t{};
-        for (int c = 0; c < 256; ++c)
-            t[static_cast<std::size_t>(c)] = static_cast<float>(toLinear(c / 255.0));
+        for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = static_cast<float>(toLinear(c / 255.0));
         return t;
     }();
     return table;
@@ -31,41 +30,45 @@ std::uint32_t encodedByte(double linear) {
     return static_cast<std::uint32_t>(std::lround(encoded));
 }
 
-// For each output index along one axis, the input indexes it covers and the share of each: output o
-// covers [o * in / out, (o + 1) * in / out) of the input, and each share is the overlap over that width.
-struct Footprint {
-    int first = 0;
-    std::vector<double> weights;
-};
-
-std::vector<Footprint> footprints(int in, int out) {
-    std::vector<Footprint> result(static_cast<std::size_t>(out));
-    const double scale = static_cast<double>(in) / out;
-    for (int o = 0; o < out; ++o) {
-        const double start = o * scale, end = (o + 1) * scale;
-        Footprint& f = result[static_cast<std::size_t>(o)];
-        f.first = static_cast<int>(std::floor(start));
-        for (int i = f.first; i < in && i < end; ++i) {
-            const double overlap = std::min<double>(i + 1, end) - std::max<double>(i, start);
-            if (overlap > 0) f.weights.push_back(overlap / scale);
+// encodedByte without a pow for each channel of each output pixel: the linear value at which the byte
+// turns from k - 1 to k is toLinear((k - 0.5) / 255), so counting the turns at or below a value gives
+// its byte. A coarse index over [0, 1] says where to start counting. Only a value within a hair of a
+// turning point, where rounding in either formula could decide, is worked out in full, so the bytes
+// are exactly encodedByte's.
+class Encoder {
+  public:
+    Encoder() {
+        for (int k = 1; k < 256; ++k) turns_[static_cast<std::size_t>(k - 1)] = toLinear((k - 0.5) / 255);
+        std::size_t byte = 0;
+        for (std::size_t i = 0; i < kCells; ++i) {
+            while (byte < turns_.size() && turns_[byte] <= static_cast<double>(i) / kCells) ++byte;
+            start_[i] = static_cast<std::uint8_t>(byte);
         }
     }
-    return result;
-}
+    std::uint32_t operator()(double linear) const {
+        if (!(linear > 0)) return 0;
+        if (linear >= 1) return 255;
+        std::size_t byte = start_[static_cast<std::size_t>(linear * kCells)];
+        while (byte < turns_.size() && turns_[byte] <= linear) ++byte;
+        const auto near = [linear](double turn) { return std::abs(linear - turn) <= 1e-9 * turn; };
+        if ((byte < turns_.size() && near(turns_[byte])) || (byte > 0 && near(turns_[byte - 1]))) {
+            return encodedByte(linear);
+        }
+        return static_cast<std::uint32_t>(byte);
+    }
+
+  private:
+    static constexpr std::size_t kCells = 4096;
+    std::array<double, 255> turns_{};
+    std::array<std::uint8_t, kCells> start_{};
+};
 
 } // namespace
 
 Picture composite(Picture picture, std::uint32_t background) {
     if (picture.alpha.empty()) return picture;
     for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
-        const std::uint32_t a = picture.alpha[i], c = picture.pixels[i];
-        std::uint32_t out = 0;
-        for (int shift = 0; shift <= 16; shift += 8) {
-            const std::uint32_t fg = (c >> shift) & 0xFF, bg = (background >> shift) & 0xFF;
-            // 255 is odd, so the sum over 255 is never exactly halfway: adding 127 rounds.
-            out |= ((fg * a + bg * (255 - a) + 127) / 255) << shift;
-        }
-        picture.pixels[i] = out;
+        picture.pixels[i] = overBackground(picture.pixels[i], picture.alpha[i], background);
     }
     picture.alpha.clear();
     return picture;
@@ -78,48 +81,151 @@ DeclaredSize fittedSize(int width, int height, int side) {
             std::max(1, static_cast<int>(std::lround(height * s)))};
 }
 
-Picture scaleDown(const Picture& picture, DeclaredSize size) {
-    if (size.width == picture.width && size.height == picture.height) return picture;
-    const auto& linear = linearTable();
-    const auto across = footprints(picture.width, size.width), down = footprints(picture.height, size.height);
-    // One pass along each row into linear light, then one down the columns; each input row is read once.
-    std::vector<double> sums(3 * static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height),
-                             0.0);
-    std::vector<double> row(3 * static_cast<std::size_t>(size.width));
-    std::size_t outRow = 0;
-    for (int y = 0; y < picture.height; ++y) {
-        std::fill(row.begin(), row.end(), 0.0);
-        const std::uint32_t* in =
-            picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
-        for (std::size_t o = 0; o < across.size(); ++o) {
-            const Footprint& f = across[o];
-            for (std::size_t k = 0; k < f.weights.size(); ++k) {
-                const std::uint32_t c = in[static_cast<std::size_t>(f.first) + k];
-                for (std::size_t ch = 0; ch < 3; ++ch)
-                    row[3 * o + ch] += f.weights[k] * linear[(c >> (8 * ch)) & 0xFF];
+// Output o covers [o * in / out, (o + 1) * in / out) of the input, and each input index's share of it is
+// the overlap over that width. Scaling down, an input index meets at most two outputs.
+std::vector<AreaAverage::Share> AreaAverage::shares(int in, int out) {
+    std::vector<Share> result(static_cast<std::size_t>(in));
+    const double scale = static_cast<double>(in) / out;
+    for (int o = 0; o < out; ++o) {
+        const double start = o * scale, end = (o + 1) * scale;
+        for (int i = static_cast<int>(std::floor(start)); i < in && i < end; ++i) {
+            const double overlap = std::min<double>(i + 1, end) - std::max<double>(i, start);
+            if (overlap <= 0) continue;
+            Share& share = result[static_cast<std::size_t>(i)];
+            if (share.first == 0) {
+                share.output = static_cast<std::uint32_t>(o);
+                share.first = overlap / scale;
+            } else {
+                share.second = overlap / scale;
             }
         }
-        // The output rows this input row falls in, with its share of each.
-        while (outRow < down.size() &&
-               down[outRow].first + static_cast<int>(down[outRow].weights.size()) <= y)
-            ++outRow;
-        for (std::size_t o = outRow; o < down.size() && down[o].first <= y; ++o) {
-            const auto k = static_cast<std::size_t>(y - down[o].first);
-            if (k >= down[o].weights.size()) continue;
-            double* out = sums.data() + 3 * o * static_cast<std::size_t>(size.width);
-            for (std::size_t i = 0; i < row.size(); ++i)
-                out[i] += down[o].weights[k] * row[i];
+    }
+    return result;
+}
+
+AreaAverage::AreaAverage(DeclaredSize in, DeclaredSize out)
+    : out_(out), wholeShare_(1 / (static_cast<double>(in.width) / out.width)),
+      rowSums_(3 * static_cast<std::size_t>(out.width)),
+      sums_(3 * static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height)) {
+    if (out.width < 1 || out.height < 1 || in.width < out.width || in.height < out.height) {
+        throw std::invalid_argument("AreaAverage: " + std::to_string(in.width) + " x " + std::to_string(in.height) +
+                                    " does not scale down to " + std::to_string(out.width) + " x " +
+                                    std::to_string(out.height));
+    }
+    across_ = shares(in.width, out.width);
+    down_ = shares(in.height, out.height);
+    // The same shares, seen from each output column: a run of whole pixels between two partial ones.
+    columns_.resize(static_cast<std::size_t>(out.width));
+    for (std::size_t x = 0; x < across_.size(); ++x) {
+        const Share& share = across_[x];
+        Column& column = columns_[share.output];
+        const bool whole = share.second == 0 && share.first == wholeShare_;
+        if (whole) {
+            if (column.wholeEnd == column.wholeBegin) column.wholeBegin = static_cast<std::uint32_t>(x);
+            column.wholeEnd = static_cast<std::uint32_t>(x + 1);
+        } else if (column.wholeEnd == column.wholeBegin && column.left < 0) {
+            column.left = static_cast<std::int32_t>(x), column.leftShare = share.first;
+        } else {
+            column.right = static_cast<std::int32_t>(x), column.rightShare = share.first;
+        }
+        if (share.second != 0) {
+            Column& next = columns_[share.output + 1];
+            next.left = static_cast<std::int32_t>(x), next.leftShare = share.second;
         }
     }
+}
+
+// A whole row, column by column: the whole pixels are summed first and weighed once, which is most of
+// the work of a large picture.
+template <typename Pixel> void AreaAverage::addWholeRow(Pixel pixel) {
+    const auto& linear = linearTable();
+    double* out = rowSums_.data();
+    std::uint32_t cr = 0, cg = 0, cb = 0;
+    for (const Column& column : columns_) {
+        double r = 0, g = 0, b = 0;
+        for (std::uint32_t x = column.wholeBegin; x < column.wholeEnd; ++x) {
+            pixel(x, cr, cg, cb);
+            r += linear[cr], g += linear[cg], b += linear[cb];
+        }
+        r *= wholeShare_, g *= wholeShare_, b *= wholeShare_;
+        for (const auto& [at, share] : {std::pair{column.left, column.leftShare}, {column.right, column.rightShare}}) {
+            if (at < 0) continue;
+            pixel(static_cast<std::uint32_t>(at), cr, cg, cb);
+            r += share * linear[cr], g += share * linear[cg], b += share * linear[cb];
+        }
+        out[0] = r, out[1] = g, out[2] = b;
+        out += 3;
+    }
+}
+
+// Pixels with gaps between them (an interlaced pass), each into the one or two columns it falls in.
+void AreaAverage::addPixels(int first, int step, std::span<const std::uint32_t> colours) {
+    const auto& linear = linearTable();
+    std::fill(rowSums_.begin(), rowSums_.end(), 0.0);
+    double* row = rowSums_.data();
+    std::size_t x = static_cast<std::size_t>(first);
+    for (const std::uint32_t c : colours) {
+        const Share& share = across_[x];
+        x += static_cast<std::size_t>(step);
+        const double r = linear[c & 0xFF], g = linear[(c >> 8) & 0xFF], b = linear[(c >> 16) & 0xFF];
+        double* out = row + 3 * share.output;
+        out[0] += share.first * r, out[1] += share.first * g, out[2] += share.first * b;
+        if (share.second != 0) out[3] += share.second * r, out[4] += share.second * g, out[5] += share.second * b;
+    }
+}
+
+void AreaAverage::add(int y, int first, int step, std::span<const std::uint32_t> colours) {
+    // Across first, into one row of output sums; then that row into the output rows that y falls in.
+    if (first == 0 && step == 1 && colours.size() == across_.size()) {
+        addWholeRow([colours](std::uint32_t x, std::uint32_t& r, std::uint32_t& g, std::uint32_t& b) {
+            const std::uint32_t c = colours[x];
+            r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+        });
+    } else {
+        addPixels(first, step, colours);
+    }
+    addRowDown(y);
+}
+
+void AreaAverage::addRgb(int y, std::span<const std::uint8_t> rgb) {
+    if (rgb.size() != 3 * across_.size()) throw std::invalid_argument("AreaAverage: an RGB row of the wrong width");
+    addWholeRow([rgb](std::uint32_t x, std::uint32_t& r, std::uint32_t& g, std::uint32_t& b) {
+        r = rgb[3 * x], g = rgb[3 * x + 1], b = rgb[3 * x + 2];
+    });
+    addRowDown(y);
+}
+
+void AreaAverage::addRowDown(int y) {
+    const double* row = rowSums_.data();
+    const Share& share = down_[static_cast<std::size_t>(y)];
+    const std::size_t width = rowSums_.size();
+    double* into = sums_.data() + share.output * width;
+    for (std::size_t i = 0; i < width; ++i) into[i] += share.first * row[i];
+    if (share.second != 0) {
+        into += width;
+        for (std::size_t i = 0; i < width; ++i) into[i] += share.second * row[i];
+    }
+}
+
+Picture AreaAverage::result() const {
     Picture scaled;
-    scaled.width = size.width;
-    scaled.height = size.height;
-    scaled.pixels.resize(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height));
+    scaled.width = out_.width;
+    scaled.height = out_.height;
+    scaled.pixels.resize(static_cast<std::size_t>(out_.width) * static_cast<std::size_t>(out_.height));
+    static const Encoder encoded;
     for (std::size_t i = 0; i < scaled.pixels.size(); ++i) {
-        scaled.pixels[i] =
-            colorValue(encodedByte(sums[3 * i]), encodedByte(sums[3 * i + 1]), encodedByte(sums[3 * i + 2]));
+        scaled.pixels[i] = colorValue(encoded(sums_[3 * i]), encoded(sums_[3 * i + 1]), encoded(sums_[3 * i + 2]));
     }
     return scaled;
+}
+
+Picture scaleDown(const Picture& picture, DeclaredSize size) {
+    if (size.width == picture.width && size.height == picture.height) return picture;
+    AreaAverage average({picture.width, picture.height}, size);
+    const std::span<const std::uint32_t> pixels(picture.pixels);
+    const auto width = static_cast<std::size_t>(picture.width);
+    for (int y = 0; y < picture.height; ++y) average.add(y, 0, 1, pixels.subspan(static_cast<std::size_t>(y) * width, width));
+    return average.result();
 }
 
 } // namespace quorvane::capture

@@ -5,7 +5,10 @@
 #include "capture/jpeg.h"
 #include "capture/png.h"
 
+#include <array>
+
 namespace quorvane::capture {
+
 Format formatOf(std::span<const std::uint8_t> file) {
     if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') return Format::Bmp;
     if (isPng(file)) return Format::Png;
@@ -14,38 +17,35 @@ Format formatOf(std::span<const std::uint8_t> file) {
     return Format::Unknown;
 }
 
-std::variant<DeclaredSize, DecodeError> declaredSize(std::span<const std::uint8_t> file) {
-    switch (formatOf(file)) {
-    case Format::Bmp:
-        return readBmpSize(file);
-    case Format::Png:
-        return readPngSize(file);
-    case Format::Jpeg:
-        return readJpegSize(file);
-    case Format::Gif:
-        return readGifSize(file);
-    case Format::Unknown:
-        break;
-    }
-    // A file that is nothing it knows is refused in the BMP reader's words, as it always was.
-    return readBmpSize(file);
+Format formatOf(ByteSource& file) {
+    std::array<std::uint8_t, 8> first{};
+    file.seek(0);
+    const std::size_t n = file.read(first.data(), first.size());
+    file.seek(0);
+    return formatOf(std::span<const std::uint8_t>(first.data(), n));
 }
 
-std::variant<Picture, DecodeError> decodePicture(std::span<const std::uint8_t> file,
-                                                 std::uint64_t maxPixels) {
-    switch (formatOf(file)) {
-    case Format::Bmp:
-        return decodeBmp(file, maxPixels);
+Decoder decoderFor(Format format) {
+    switch (format) {
     case Format::Png:
-        return decodePng(file, maxPixels);
+        return decodePng;
     case Format::Jpeg:
-        return decodeJpeg(file, maxPixels);
+        return decodeJpeg;
     case Format::Gif:
-        return decodeGif(file, maxPixels);
+        return decodeGif;
+    case Format::Bmp:
     case Format::Unknown:
         break;
     }
-    return decodeBmp(file, maxPixels);
+    return static_cast<Decoder>(decodeBmp);
+}
+
+std::variant<DeclaredSize, DecodeError> declaredSize(std::span<const std::uint8_t> file) {
+    return declaredBy(decoderFor(formatOf(file)), file);
+}
+
+std::variant<Picture, DecodeError> decodePicture(std::span<const std::uint8_t> file, std::uint64_t maxPixels) {
+    return decodedBy(decoderFor(formatOf(file)), file, maxPixels);
 }
 
 } // namespace quorvane::capture

@@ -3,6 +3,7 @@
 // BMP (our own decoder), PNG, JPEG and GIF (their libraries).
 
 #include "capture/picture.h"
+#include "capture/rows.h"
 
 #include <cstdint>
 #include <span>
@@ -14,6 +15,13 @@ namespace quorvane::capture {
 enum class Format { Bmp, Png, Jpeg, Gif, Unknown };
 
 Format formatOf(std::span<const std::uint8_t> file);
+
+// The decoder of a format. A file that is nothing it knows goes to the BMP decoder, to be refused in its
+// words, as it always was.
+Decoder decoderFor(Format format);
+
+// The first bytes of a file, enough to tell its format, read from the start of the source.
+Format formatOf(ByteSource& file);
 
 // The size the file declares, read from its headers without decoding a pixel.
 std::variant<DeclaredSize, DecodeError> declaredSize(std::span<const std::uint8_t> file);

@@ -11,18 +11,15 @@ namespace quorvane::capture {
 namespace {
 
 struct Reader {
-    std::span<const std::uint8_t> file;
-    std::size_t at = 0;
+    ByteSource& file;
     bool ranOut = false; // giflib asked for more than the file holds
 };
 
 int readBytes(GifFileType* gif, GifByteType* out, int length) {
     auto* reader = static_cast<Reader*>(gif->UserData);
-    const std::size_t n =
-        std::min(static_cast<std::size_t>(std::max(length, 0)), reader->file.size() - reader->at);
-    std::memcpy(out, reader->file.data() + reader->at, n);
-    reader->at += n;
-    if (n < static_cast<std::size_t>(std::max(length, 0))) reader->ranOut = true;
+    const auto wanted = static_cast<std::size_t>(std::max(length, 0));
+    const std::size_t n = reader->file.read(out, wanted);
+    if (n < wanted) reader->ranOut = true;
     return static_cast<int>(n);
 }
 
@@ -39,6 +36,7 @@ class GifRead {
     DecodeError failure() const {
         const int code = gif_ ? gif_->Error : error_;
         const char* text = GifErrorString(code);
+        if (reader_.file.failed()) return {"it could not be read (" + reader_.file.error() + ")"};
         if (reader_.ranOut || code == D_GIF_ERR_READ_FAILED || code == D_GIF_ERR_EOF_TOO_SOON) {
             return {"the file is truncated"};
         }
@@ -68,6 +66,39 @@ std::vector<int> rowOrder(int height, bool interlaced) {
     return order;
 }
 
+// The first frame's rows, placed on the screen, which starts transparent: each screen row goes to the
+// sink once, those the frame leaves alone first.
+std::optional<DecodeError> giveFrame(GifRead& read, const ColorMapObject& map, int transparent, RowSink& sink) {
+    GifFileType* gif = read.get();
+    const GifImageDesc& frame = gif->Image;
+    const int screenWidth = gif->SWidth, screenHeight = gif->SHeight;
+    sink.start({screenWidth, screenHeight}, true);
+    std::vector<std::uint32_t> colours(static_cast<std::size_t>(screenWidth), 0);
+    std::vector<std::uint8_t> alpha(colours.size(), 0);
+    for (int y = 0; y < screenHeight; ++y) {
+        if (y < frame.Top || y >= frame.Top + frame.Height) sink.row(y, 0, 1, colours, alpha);
+    }
+    std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
+    for (int y : rowOrder(frame.Height, frame.Interlace)) {
+        if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR) return read.failure();
+        const int sy = frame.Top + y;
+        if (sy < 0 || sy >= screenHeight) continue;
+        std::fill(colours.begin(), colours.end(), 0);
+        std::fill(alpha.begin(), alpha.end(), 0);
+        for (int x = 0; x < frame.Width; ++x) {
+            const int sx = frame.Left + x;
+            const int index = line[static_cast<std::size_t>(x)];
+            if (sx < 0 || sx >= screenWidth || index == transparent) continue;
+            // An index past the colour table shows black, as browsers show it.
+            const GifColorType colour = index < map.ColorCount ? map.Colors[index] : GifColorType{0, 0, 0};
+            colours[static_cast<std::size_t>(sx)] = colorValue(colour.Red, colour.Green, colour.Blue);
+            alpha[static_cast<std::size_t>(sx)] = 255;
+        }
+        sink.row(sy, 0, 1, colours, alpha);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 bool isGif(std::span<const std::uint8_t> file) {
@@ -75,22 +106,17 @@ bool isGif(std::span<const std::uint8_t> file) {
            (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0);
 }
 
-std::variant<DeclaredSize, DecodeError> readGifSize(std::span<const std::uint8_t> file) {
-    Reader reader{file, 0, false};
-    GifRead gif(reader);
-    if (!gif.get()) return gif.failure();
-    return DeclaredSize{gif.get()->SWidth, gif.get()->SHeight};
-}
-
-std::variant<Picture, DecodeError> decodeGif(std::span<const std::uint8_t> file, std::uint64_t maxPixels) {
-    Reader reader{file, 0, false};
+std::optional<DecodeError> decodeGif(ByteSource& file, RowSink& sink) {
+    file.seek(0);
+    Reader reader{file, false};
     GifRead read(reader);
     GifFileType* gif = read.get();
     if (!gif) return read.failure();
     if (gif->SWidth < 1 || gif->SHeight < 1) return DecodeError{"its logical screen has no pixels"};
-    if (auto error = refuseBeyond(static_cast<std::uint64_t>(gif->SWidth),
-                                  static_cast<std::uint64_t>(gif->SHeight), maxPixels)) {
-        return *error;
+    if (auto refusal = sink.declared({gif->SWidth, gif->SHeight})) return refusal;
+    if (auto error = refuseBeyond(static_cast<std::uint64_t>(gif->SWidth), static_cast<std::uint64_t>(gif->SHeight),
+                                  sink.pixelLimit())) {
+        return error;
     }
 
     int transparent = -1; // from the graphic control extension before the first frame
@@ -119,37 +145,10 @@ std::variant<Picture, DecodeError> decodeGif(std::span<const std::uint8_t> file,
         const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
         if (!map) return DecodeError{"its first frame has no colour table"};
         if (frame.Width < 1 || frame.Height < 1 ||
-            static_cast<std::uint64_t>(frame.Width) * static_cast<std::uint64_t>(frame.Height) > maxPixels) {
+            static_cast<std::uint64_t>(frame.Width) * static_cast<std::uint64_t>(frame.Height) > sink.pixelLimit()) {
             return DecodeError{"its first frame's size is not one it can hold"};
         }
-
-        Picture picture;
-        picture.width = gif->SWidth;
-        picture.height = gif->SHeight;
-        // The screen starts transparent; the frame covers what it covers.
-        picture.pixels.assign(
-            static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height), 0);
-        picture.alpha.assign(picture.pixels.size(), 0);
-        std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
-        for (int y : rowOrder(frame.Height, frame.Interlace)) {
-            if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR) return read.failure();
-            const int sy = frame.Top + y;
-            if (sy < 0 || sy >= picture.height) continue;
-            for (int x = 0; x < frame.Width; ++x) {
-                const int sx = frame.Left + x;
-                const int index = line[static_cast<std::size_t>(x)];
-                if (sx < 0 || sx >= picture.width || index == transparent) continue;
-                // An index past the colour table shows black, as browsers show it.
-                const GifColorType colour =
-                    index < map->ColorCount ? map->Colors[index] : GifColorType{0, 0, 0};
-                const std::size_t at =
-                    static_cast<std::size_t>(sy) * static_cast<std::size_t>(picture.width) +
-                    static_cast<std::size_t>(sx);
-                picture.pixels[at] = colorValue(colour.Red, colour.Green, colour.Blue);
-                picture.alpha[at] = 255;
-            }
-        }
-        return picture;
+        return giveFrame(read, *map, transparent, sink);
     }
 }
 

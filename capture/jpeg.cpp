@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <jpeglib.h>
+#include <jerror.h>
 #include <libexif/exif-data.h>
 
 #include <string>
@@ -28,9 +29,55 @@ std::string messageOf(j_common_ptr info) {
 
 void onError(j_common_ptr info) {
     auto* manager = reinterpret_cast<ErrorManager*>(info->err);
-    manager->error = "the JPEG data is damaged (" + messageOf(info) + ")";
+    // Beyond its memory limit the library asks for a backing store, which it does not have.
+    manager->error = info->err->msg_code == JERR_NO_BACKING_STORE
+                         ? "it needs more memory to decode than this program allows (a progressive JPEG is held "
+                           "whole while it decodes)"
+                         : "the JPEG data is damaged (" + messageOf(info) + ")";
     std::longjmp(manager->jump, 1);
 }
+
+// The library reads the file through this, a buffer at a time, as jpeg_stdio_src would.
+struct SourceManager {
+    jpeg_source_mgr base{};
+    ByteSource* file = nullptr;
+    std::vector<JOCTET> buffer = std::vector<JOCTET>(64 * 1024);
+};
+
+void initSource(j_decompress_ptr) {}
+void termSource(j_decompress_ptr) {}
+
+boolean fillInputBuffer(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<SourceManager*>(info->src);
+    std::size_t n = source->file->read(source->buffer.data(), source->buffer.size());
+    if (n == 0) {
+        // Past the end: a warning (which makes the decode a refusal) and an end marker, as libjpeg's own
+        // sources do, so the library stops cleanly.
+        WARNMS(info, JWRN_JPEG_EOF);
+        source->buffer[0] = 0xFF;
+        source->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    source->base.next_input_byte = source->buffer.data();
+    source->base.bytes_in_buffer = n;
+    return TRUE;
+}
+
+void skipInputData(j_decompress_ptr info, long count) {
+    auto* source = reinterpret_cast<SourceManager*>(info->src);
+    while (count > static_cast<long>(source->base.bytes_in_buffer)) {
+        count -= static_cast<long>(source->base.bytes_in_buffer);
+        fillInputBuffer(info);
+    }
+    if (count > 0) {
+        source->base.next_input_byte += count;
+        source->base.bytes_in_buffer -= static_cast<std::size_t>(count);
+    }
+}
+
+// A progressive JPEG keeps every coefficient of the picture while it decodes; past this the library
+// refuses rather than take what a hostile file asks for.
+constexpr long kMaxLibraryMemory = 256L * 1024 * 1024;
 
 // libjpeg-turbo goes on after "premature end of data" and corrupt-data warnings, filling the rest with
 // grey; such a picture is not what the file holds.
@@ -54,15 +101,24 @@ class JpegRead {
     JpegRead& operator=(const JpegRead&) = delete;
 
     // Up to the frame header, with the EXIF segment kept for the orientation. Call after setjmp.
-    void readHeader(std::span<const std::uint8_t> file) {
+    void readHeader(ByteSource& file) {
         jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+        info.mem->max_memory_to_use = kMaxLibraryMemory;
+        source.file = &file;
+        source.base.init_source = initSource;
+        source.base.fill_input_buffer = fillInputBuffer;
+        source.base.skip_input_data = skipInputData;
+        source.base.resync_to_restart = jpeg_resync_to_restart;
+        source.base.term_source = termSource;
+        info.src = &source.base;
+        file.seek(0);
         jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
         jpeg_read_header(&info, TRUE);
     }
 
     jpeg_decompress_struct info{};
     ErrorManager errors;
+    SourceManager source;
 };
 
 // 1 (upright) to 8, from the EXIF APP1 segment; 1 where there is none or it cannot be read.
@@ -122,46 +178,71 @@ bool isJpeg(std::span<const std::uint8_t> file) {
     return file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF;
 }
 
-std::variant<DeclaredSize, DecodeError> readJpegSize(std::span<const std::uint8_t> file) {
+std::optional<DecodeError> decodeJpeg(ByteSource& file, RowSink& sink) {
     JpegRead read;
-    if (setjmp(read.errors.jump)) return DecodeError{read.errors.error};
-    read.readHeader(file);
-    const int w = static_cast<int>(read.info.image_width), h = static_cast<int>(read.info.image_height);
-    return swapsSides(exifOrientation(read.info)) ? DeclaredSize{h, w} : DeclaredSize{w, h};
-}
-
-std::variant<Picture, DecodeError> decodeJpeg(std::span<const std::uint8_t> file, std::uint64_t maxPixels) {
-    JpegRead read;
-    Picture picture;
     std::vector<JSAMPLE> row;
+    std::vector<std::uint32_t> colours, turned;
+    std::optional<DecodeError> refusal;
     if (setjmp(read.errors.jump)) return DecodeError{read.errors.error};
     read.readHeader(file);
-    const int w = static_cast<int>(read.info.image_width), h = static_cast<int>(read.info.image_height);
-    if (auto error = refuseBeyond(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h), maxPixels))
-        return *error;
-    const int orientation = exifOrientation(read.info);
-    read.info.out_color_space = JCS_RGB; // greyscale and YCbCr alike
-    jpeg_start_decompress(&read.info);
+    jpeg_decompress_struct& info = read.info;
+    const int orientation = exifOrientation(info);
+    const bool swapped = swapsSides(orientation);
+    const int w = static_cast<int>(info.image_width), h = static_cast<int>(info.image_height);
+    const DeclaredSize shown = swapped ? DeclaredSize{h, w} : DeclaredSize{w, h};
+    refusal = sink.declared(shown);
+    if (!refusal) refusal = refuseBeyond(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h), sink.pixelLimit());
+    if (refusal) return refusal;
 
-    picture.width = swapsSides(orientation) ? h : w;
-    picture.height = swapsSides(orientation) ? w : h;
-    picture.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    row.resize(static_cast<std::size_t>(w) * 3);
-    while (read.info.output_scanline < read.info.output_height) {
-        const int y = static_cast<int>(read.info.output_scanline);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_read_scanlines(&read.info, rows, 1);
-        for (int x = 0; x < w; ++x) {
-            int ox = 0, oy = 0;
-            orient(orientation, w, h, x, y, ox, oy);
-            const JSAMPLE* rgb = row.data() + 3 * static_cast<std::size_t>(x);
-            picture.pixels[static_cast<std::size_t>(oy) * static_cast<std::size_t>(picture.width) +
-                           static_cast<std::size_t>(ox)] = colorValue(rgb[0], rgb[1], rgb[2]);
+    // The smallest of the library's scales that still gives the sink the samples it can use: decoding
+    // at 1/8 costs a fraction of decoding every pixel.
+    const DeclaredSize useful = sink.smallestUseful(shown);
+    const int needW = swapped ? useful.height : useful.width, needH = swapped ? useful.width : useful.height;
+    if (needW < w || needH < h) {
+        for (unsigned eighths = 1; eighths <= 8; ++eighths) {
+            info.scale_num = eighths;
+            info.scale_denom = 8;
+            jpeg_calc_output_dimensions(&info);
+            if (static_cast<int>(info.output_width) >= needW && static_cast<int>(info.output_height) >= needH) break;
         }
     }
-    jpeg_finish_decompress(&read.info);
+    info.out_color_space = JCS_RGB; // greyscale and YCbCr alike
+    jpeg_start_decompress(&info);
+
+    const int ow = static_cast<int>(info.output_width), oh = static_cast<int>(info.output_height);
+    const DeclaredSize decoded = swapped ? DeclaredSize{oh, ow} : DeclaredSize{ow, oh};
+    sink.start(decoded, false);
+    row.resize(static_cast<std::size_t>(ow) * 3);
+    colours.resize(static_cast<std::size_t>(ow));
+    // Upright pictures go to the sink row by row; any other is turned whole, at the size decoded.
+    if (orientation != 1) turned.resize(static_cast<std::size_t>(ow) * static_cast<std::size_t>(oh));
+    while (info.output_scanline < info.output_height) {
+        const int y = static_cast<int>(info.output_scanline);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_read_scanlines(&info, rows, 1);
+        if (orientation == 1) {
+            sink.rgbRow(y, row);
+            continue;
+        }
+        for (int x = 0; x < ow; ++x) {
+            const JSAMPLE* rgb = row.data() + 3 * static_cast<std::size_t>(x);
+            colours[static_cast<std::size_t>(x)] = colorValue(rgb[0], rgb[1], rgb[2]);
+        }
+        for (int x = 0; x < ow; ++x) {
+            int ox = 0, oy = 0;
+            orient(orientation, ow, oh, x, y, ox, oy);
+            turned[static_cast<std::size_t>(oy) * static_cast<std::size_t>(decoded.width) + static_cast<std::size_t>(ox)] =
+                colours[static_cast<std::size_t>(x)];
+        }
+    }
+    jpeg_finish_decompress(&info);
     if (read.errors.patchedUp) return DecodeError{read.errors.error};
-    return picture;
+    const std::span<const std::uint32_t> upright(turned);
+    const auto width = static_cast<std::size_t>(decoded.width);
+    for (int y = 0; !turned.empty() && y < decoded.height; ++y) {
+        sink.row(y, 0, 1, upright.subspan(static_cast<std::size_t>(y) * width, width), {});
+    }
+    return std::nullopt;
 }
 
 } // namespace quorvane::capture

@@ -3,19 +3,19 @@
 // DCT, fancy upsampling), turned upright by the EXIF orientation as image viewers do. A file the
 // library had to patch up (cut short, corrupt data) is refused, never reported as a success.
 
-#include "capture/picture.h"
+#include "capture/rows.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
-#include <variant>
 
 namespace quorvane::capture {
 
 bool isJpeg(std::span<const std::uint8_t> file);
 
-// The size as shown, after the EXIF orientation (a quarter turn swaps width and height).
-std::variant<DeclaredSize, DecodeError> readJpegSize(std::span<const std::uint8_t> file);
-
-std::variant<Picture, DecodeError> decodeJpeg(std::span<const std::uint8_t> file, std::uint64_t maxPixels);
+// The declared size is the size as shown, after the EXIF orientation (a quarter turn swaps width and
+// height). When the sink can use fewer samples, the picture is decoded at the smallest of
+// libjpeg-turbo's scales (1/8 to 8/8) that still gives it that many.
+std::optional<DecodeError> decodeJpeg(ByteSource& file, RowSink& sink);
 
 } // namespace quorvane::capture

@@ -2,7 +2,6 @@
 
 #include <png.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,19 +10,17 @@ namespace quorvane::capture {
 namespace {
 
 struct Reader {
-    std::span<const std::uint8_t> file;
-    std::size_t at = 0;
+    ByteSource& file;
     std::string error;
 };
 
 void readBytes(png_structp png, png_bytep out, png_size_t length) {
     auto* reader = static_cast<Reader*>(png_get_io_ptr(png));
-    if (length > reader->file.size() - reader->at) {
-        reader->error = "the file is truncated";
+    if (!reader->file.readAll(out, length)) {
+        reader->error = reader->file.failed() ? "it could not be read (" + reader->file.error() + ")"
+                                              : std::string("the file is truncated");
         png_error(png, "truncated");
     }
-    std::memcpy(out, reader->file.data() + reader->at, length);
-    reader->at += length;
 }
 
 // libpng quotes a bad chunk's type as the file spells it: anything unprintable becomes "?".
@@ -77,42 +74,63 @@ std::uint32_t eightBit(const png_byte* sample, bool sixteen) {
     return (v * 255 + 32767) / 65535; // round(v * 255 / 65535); never exactly halfway
 }
 
+// The size stands at a fixed place in the first chunk, which must be IHDR; it is read from there so
+// that an absurd declaration is refused as too large rather than as whatever libpng makes of it.
+std::optional<DeclaredSize> sizeInIhdr(ByteSource& file) {
+    std::uint8_t head[24];
+    file.seek(0);
+    if (!file.readAll(head, sizeof head) || std::memcmp(head + 12, "IHDR", 4) != 0) return std::nullopt;
+    const auto u32 = [&](std::size_t at) {
+        return std::uint32_t(head[at]) << 24 | std::uint32_t(head[at + 1]) << 16 | std::uint32_t(head[at + 2]) << 8 |
+               head[at + 3];
+    };
+    const std::uint32_t width = u32(16), height = u32(20);
+    if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return std::nullopt;
+    return DeclaredSize{static_cast<int>(width), static_cast<int>(height)};
+}
+
+// One row as libpng hands it over (RGB or RGBA, 8 or 16 bits a sample) into colour values and alpha.
+// Each layout has its own loop: the 8-bit ones are most pictures, and the compiler makes them tight.
+void convertRow(const png_byte* row, std::size_t count, int channels, bool sixteen, std::uint32_t* out,
+                std::uint8_t* alpha) {
+    if (!sixteen && channels == 3) {
+        for (std::size_t x = 0; x < count; ++x, row += 3) out[x] = colorValue(row[0], row[1], row[2]);
+        return;
+    }
+    if (!sixteen) {
+        for (std::size_t x = 0; x < count; ++x, row += 4) {
+            out[x] = colorValue(row[0], row[1], row[2]);
+            alpha[x] = row[3];
+        }
+        return;
+    }
+    const std::size_t step = static_cast<std::size_t>(channels) * 2;
+    for (std::size_t x = 0; x < count; ++x, row += step) {
+        out[x] = colorValue(eightBit(row, true), eightBit(row + 2, true), eightBit(row + 4, true));
+        if (alpha) alpha[x] = static_cast<std::uint8_t>(eightBit(row + 6, true));
+    }
+}
+
 } // namespace
 
 bool isPng(std::span<const std::uint8_t> file) {
     return file.size() >= 8 && png_sig_cmp(file.data(), 0, 8) == 0;
 }
 
-std::variant<DeclaredSize, DecodeError> readPngSize(std::span<const std::uint8_t> file) {
-    // The size stands at a fixed place in the first chunk, which must be IHDR; it is read from there so
-    // that an absurd declaration is refused as too large rather than as whatever libpng makes of it.
-    if (file.size() >= 24 && std::memcmp(file.data() + 12, "IHDR", 4) == 0) {
-        const auto u32 = [&](std::size_t at) {
-            return std::uint32_t(file[at]) << 24 | std::uint32_t(file[at + 1]) << 16 |
-                   std::uint32_t(file[at + 2]) << 8 | file[at + 3];
-        };
-        const std::uint32_t width = u32(16), height = u32(20);
-        if (width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF) {
-            return DeclaredSize{static_cast<int>(width), static_cast<int>(height)};
-        }
+std::optional<DecodeError> decodePng(ByteSource& file, RowSink& sink) {
+    const auto declared = sizeInIhdr(file);
+    if (declared) {
+        if (auto refusal = sink.declared(*declared)) return refusal;
     }
-    Reader reader{file, 0, {}};
-    PngRead read(reader);
-    if (!read.ok()) return DecodeError{"libpng could not start"};
-    if (setjmp(png_jmpbuf(read.png()))) return DecodeError{reader.error};
-    png_read_info(read.png(), read.info());
-    return DeclaredSize{static_cast<int>(png_get_image_width(read.png(), read.info())),
-                        static_cast<int>(png_get_image_height(read.png(), read.info()))};
-}
-
-std::variant<Picture, DecodeError> decodePng(std::span<const std::uint8_t> file, std::uint64_t maxPixels) {
-    Reader reader{file, 0, {}};
+    file.seek(0);
+    Reader reader{file, {}};
     PngRead read(reader);
     if (!read.ok()) return DecodeError{"libpng could not start"};
     // Everything a long jump may leave behind is made before setjmp, so nothing is skipped on the way out.
-    Picture picture;
-    std::vector<png_byte> rows;
-    std::vector<png_bytep> rowPointers;
+    std::vector<png_byte> bytes;
+    std::vector<std::uint32_t> colours;
+    std::vector<std::uint8_t> alpha;
+    std::optional<DecodeError> refusal;
     if (setjmp(png_jmpbuf(read.png()))) return DecodeError{reader.error};
 
     png_structp png = read.png();
@@ -120,65 +138,49 @@ std::variant<Picture, DecodeError> decodePng(std::span<const std::uint8_t> file,
     png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    if (auto error = refuseBeyond(width, height, maxPixels)) return *error;
-    // Palette to RGB, tRNS to alpha, low-bit grey to 8 bits, grey to RGB; no gamma is applied.
+    if (!declared) {
+        refusal = sink.declared({static_cast<int>(width), static_cast<int>(height)});
+        if (refusal) return refusal;
+    }
+    refusal = refuseBeyond(width, height, sink.pixelLimit());
+    if (refusal) return refusal;
+    if (sink.averages()) png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    // Palette to RGB, tRNS to alpha, low-bit grey to 8 bits, grey to RGB; no gamma is applied. An
+    // interlaced picture is read pass by pass, each pass's pixels put where they belong.
     png_set_expand(png);
     png_set_gray_to_rgb(png);
-    const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
-    if (interlaced) png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
     const bool sixteen = png_get_bit_depth(png, info) == 16;
     const int channels = png_get_channels(png, info); // 3, or 4 with alpha
-    const std::size_t stride = png_get_rowbytes(png, info), sampleBytes = sixteen ? 2 : 1;
-    picture.width = static_cast<int>(width);
-    picture.height = static_cast<int>(height);
-    // Room for the whole picture up front, as far as the file can hold it: deflate packs at most about
-    // 1032 bytes into one, so a small file that declares a large picture gets little room before it fails.
-    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * height;
-    const std::uint64_t canHold = 1100 * static_cast<std::uint64_t>(file.size());
-    picture.pixels.reserve(static_cast<std::size_t>(std::min(pixels, canHold)));
-    if (channels == 4) picture.alpha.reserve(static_cast<std::size_t>(std::min(pixels, canHold)));
-    const auto appendRow = [&](const png_byte* row) {
-        const std::size_t first = picture.pixels.size();
-        picture.pixels.resize(first + width);
-        std::uint32_t* out = picture.pixels.data() + first;
-        std::uint8_t* alpha = nullptr;
-        if (channels == 4) {
-            picture.alpha.resize(first + width);
-            alpha = picture.alpha.data() + first;
-        }
-        const std::size_t step = static_cast<std::size_t>(channels) * sampleBytes;
-        for (png_uint_32 x = 0; x < width; ++x, row += step) {
-            if (sixteen) {
-                out[x] = colorValue(eightBit(row, true), eightBit(row + 2, true), eightBit(row + 4, true));
-                if (alpha) alpha[x] = static_cast<std::uint8_t>(eightBit(row + 6, true));
-            } else {
-                out[x] = colorValue(row[0], row[1], row[2]);
-                if (alpha) alpha[x] = row[3];
-            }
-        }
+    sink.start({static_cast<int>(width), static_cast<int>(height)}, channels == 4);
+    bytes.resize(png_get_rowbytes(png, info));
+    colours.resize(width);
+    if (channels == 4) alpha.resize(width);
+    std::uint8_t* rowAlpha = channels == 4 ? alpha.data() : nullptr;
+    const bool plainRgb = !sixteen && channels == 3;
+    const auto give = [&](int y, int first, int step, std::size_t count) {
+        png_read_row(png, bytes.data(), nullptr);
+        if (plainRgb && step == 1) return sink.rgbRow(y, std::span<const std::uint8_t>(bytes).first(3 * count));
+        convertRow(bytes.data(), count, channels, sixteen, colours.data(), rowAlpha);
+        sink.row(y, first, step, std::span(colours).first(count),
+                 rowAlpha ? std::span<const std::uint8_t>(alpha).first(count) : std::span<const std::uint8_t>());
     };
-    if (interlaced) {
-        // The passes fill the whole picture together, so it is held whole.
-        rows.resize(stride * height);
-        rowPointers.resize(height);
-        for (png_uint_32 y = 0; y < height; ++y)
-            rowPointers[y] = rows.data() + y * stride;
-        png_read_image(png, rowPointers.data());
-        for (png_uint_32 y = 0; y < height; ++y)
-            appendRow(rowPointers[y]);
+    if (png_get_interlace_type(png, info) == PNG_INTERLACE_NONE) {
+        for (png_uint_32 y = 0; y < height; ++y) give(static_cast<int>(y), 0, 1, width);
     } else {
-        // Row by row, the picture growing as its data arrives: a file that declares a large picture
-        // but holds little costs little before it fails.
-        rows.resize(stride);
-        for (png_uint_32 y = 0; y < height; ++y) {
-            png_read_row(png, rows.data(), nullptr);
-            appendRow(rows.data());
+        // Adam7: libpng hands over each pass's rows, narrowed to that pass's columns; empty passes are skipped.
+        for (int pass = 0; pass < 7; ++pass) {
+            const png_uint_32 columns = PNG_PASS_COLS(width, pass), rows = PNG_PASS_ROWS(height, pass);
+            if (columns == 0 || rows == 0) continue;
+            for (png_uint_32 j = 0; j < rows; ++j) {
+                give(static_cast<int>(PNG_ROW_FROM_PASS_ROW(j, pass)), static_cast<int>(PNG_PASS_START_COL(pass)),
+                     1 << PNG_PASS_COL_SHIFT(pass), columns);
+            }
         }
     }
     png_read_end(png, nullptr);
-    return picture;
+    return std::nullopt;
 }
 
 } // namespace quorvane::capture

@@ -1,4 +1,5 @@
 #include "capture/bmp.h"
+#include "capture/capture.h"
 #include "support/bmpwriter.h"
 
 #include <gtest/gtest.h>
@@ -309,4 +310,40 @@ TEST(BmpDecoder, DecodesSizesBeyondTheDisplay) {
     ASSERT_TRUE(std::holds_alternative<Picture>(result));
     EXPECT_EQ(std::get<Picture>(result).width, 200);
     EXPECT_EQ(std::get<Picture>(result).pixel(199, 149), 0x123456u);
+}
+
+// An alpha mask in the header (BITFIELDS or ALPHABITFIELDS) makes the file transparent, laid over the
+// background like PNG alpha; without one, whatever the fourth byte holds, the file stays opaque. The
+// pictures are red at alpha 128, then blue at alpha 0; over white that is (255, 127, 127) and white.
+TEST(BmpDecoder, AnAlphaMaskMakesTheFileTransparent) {
+    const std::uint32_t halfRedOverWhite = 0x7F7FFF, white32 = 0xFFFFFF;
+    const auto argb = [](std::uint32_t a, Rgb c) { return le32(a << 24 | std::uint32_t{c.r} << 16 | c.g << 8 | c.b); };
+    const auto pixels32 = packRows({join({argb(128, red), argb(0, blue)})});
+    const std::vector<std::uint32_t> rgba = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    // 1-5-5-5: the top bit is alpha, so red 0x7C00 is transparent and 0xFC00 opaque.
+    const auto pixels16 = packRows({join({le16(0xFC00), le16(0x7C00)})});
+    struct Case {
+        const char* name;
+        Layout layout;
+        std::vector<std::uint32_t> shown;
+    };
+    const Case cases[] = {
+        {"V5 header, bit fields with alpha", {.infoSize = 124, .width = 2, .bitCount = 32, .compression = 3, .masks = rgba, .pixelData = pixels32},
+         {halfRedOverWhite, white32}},
+        {"ALPHABITFIELDS after a 40-byte header", {.width = 2, .bitCount = 32, .compression = 6, .masks = rgba, .pixelData = pixels32},
+         {halfRedOverWhite, white32}},
+        {"V4 header, 16-bit with one alpha bit", {.infoSize = 108, .width = 2, .bitCount = 16, .compression = 3,
+                                                  .masks = {0x7C00, 0x03E0, 0x001F, 0x8000}, .pixelData = pixels16},
+         {0x0000FF, white32}},
+        {"V5 header, bit fields without alpha", {.infoSize = 124, .width = 2, .bitCount = 32, .compression = 3,
+                                                 .masks = {0x00FF0000, 0x0000FF00, 0x000000FF}, .pixelData = pixels32},
+         {0x0000FF, 0xFF0000}},
+        {"BI_RGB, V5 header with an alpha mask", {.infoSize = 124, .width = 2, .bitCount = 32, .masks = rgba, .pixelData = pixels32},
+         {0x0000FF, 0xFF0000}},
+    };
+    for (const auto& c : cases) {
+        auto loaded = pictureFromBytes(buildBmp(c.layout), "alpha.bmp");
+        ASSERT_TRUE(std::holds_alternative<Picture>(loaded)) << c.name << ": " << std::get<LoadError>(loaded).message;
+        EXPECT_EQ(std::get<Picture>(loaded).pixels, c.shown) << c.name;
+    }
 }
