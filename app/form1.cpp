@@ -59,13 +59,18 @@ void Form1::openPicture() {
     if (chosen) openPicturePath(*chosen);
 }
 
-void Form1::openPicturePath(const std::string& chosen) {
+void Form1::openPicturePath(const std::string& chosen, bool fitThisOnce) {
     // A name too short to be a file leaves everything as it was: imagePath keeps naming the picture
     // whose pixels are captured.
     if (chosen.size() < 2) return;
 
-    auto loaded = capture::loadPicture(chosen, {.fit = state_.fitLarger});
+    auto loaded = capture::loadPicture(chosen, {.fit = fitThisOnce || state_.fitLarger});
     if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
+        // The way out of "too large" is offered where the user meets it, not only in the menu.
+        if (error->kind == capture::LoadError::Kind::TooLarge && error->fittable) {
+            if (view_.offerToFit(error->message)) openPicturePath(chosen, true);
+            return;
+        }
         view_.showMessage(error->message, MessageIcon::Error);
         return;
     }

@@ -11,6 +11,9 @@
 //                       (beside the picture when the program's folder is not the user's to write: an
 //                       installed copy in /usr/bin)
 //
+// A picture refused as too large that fitting could take gets a second button in its message box, "Fit
+// to the panel", which opens it fitted this once.
+//
 // The picture's context menu adds four choices: "Fit larger pictures to the panel", which makes "Open BMP"
 // scale a larger picture down instead of refusing it; the dithering and the panel's rotation, mirror,
 // colour order and inversion that "Make Code" passes to makeImageCode (all off unless chosen); and "Show
@@ -82,7 +85,7 @@ public:
 
 private:
     void openPicture();
-    void openPicturePath(const std::string& path);
+    void openPicturePath(const std::string& path, bool fitThisOnce = false);
     void makeCode();
     void makeHeaderFile();
     void showCurrentPicture();

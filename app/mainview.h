@@ -33,6 +33,9 @@ public:
     virtual void setShowAsDisplayedTicked(bool ticked) = 0; // the context menu's tick, without a callback
 
     virtual void showMessage(const std::string& text, MessageIcon icon) = 0; // modal, titled "Quorvane"
+    // The same box with the error icon and OK (the default, which does what showMessage's OK does), and
+    // a second button, "Fit to the panel": true when that one was chosen.
+    virtual bool offerToFit(const std::string& text) = 0;
     virtual void setClipboardText(const std::string& text) = 0;
     virtual std::string programFolder() const = 0;
     virtual void openColorConverter() = 0; // modal, owned by the main window

@@ -205,6 +205,36 @@ TEST_F(MainWindowLogic, PanelSettingsReachMakeCodeAndTheDisplayView) {
     EXPECT_EQ(view.shownPicture->pixels, (std::vector<std::uint32_t>{0x0092FF, 0xFF0000}));
 }
 
+// A picture refused as too large is offered "Fit to the panel" when fitting could take it: chosen, it
+// opens fitted this once, and the menu's choice stays off; the OK button leaves everything as it was.
+TEST_F(MainWindowLogic, ATooLargePictureCanBeFittedFromItsMessage) {
+    open(logo);
+    const auto wide = image("wide.bmp", 264, 2, std::vector<std::uint32_t>(528, 0x0000FF));
+    const struct {
+        const char* name;
+        std::string path;
+        bool chooseFit;
+        int offers;
+        std::string text1;
+    } cases[] = {
+        {"OK", wide, false, 1, "1x2 - " + logo},
+        {"Fit to the panel", wide, true, 1, "1x132 - " + wide},
+        {"beyond what fitting takes: no offer", image("huge.bmp", 8193, 1), true, 0, "1x132 - " + wide},
+    };
+    for (const auto& c : cases) {
+        view.messages.clear();
+        view.fitOffers = 0;
+        view.chooseFit = c.chooseFit;
+        open(c.path);
+        EXPECT_EQ(view.fitOffers, c.offers) << c.name;
+        ASSERT_EQ(view.messages.size(), 1u) << c.name;
+        EXPECT_EQ(view.messages[0].icon, MessageIcon::Error) << c.name;
+        EXPECT_EQ(view.text(TextBox::Text1), c.text1) << c.name;
+        EXPECT_FALSE(state().fitLarger) << c.name;
+    }
+    EXPECT_EQ(view.messages[0].text, "Image dimensions too large.");
+}
+
 TEST_F(MainWindowLogic, NothingHappensBeforeAPictureIsCaptured) {
     form->Command2_Click();
     form->Command3_Click();

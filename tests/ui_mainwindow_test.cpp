@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -48,6 +49,10 @@ protected:
             return QString::fromStdString(*nextFile);
         };
         made->messageSink = [this](const QString& text, QMessageBox::Icon icon) { messages.push_back({text, icon}); };
+        made->fitOffer = [this](const QString& text) {
+            messages.push_back({text, QMessageBox::Critical});
+            return chooseFit;
+        };
         made->folderLocator = [this] { return QString::fromStdString((dir / "program").string()); };
         made->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(made.get()));
@@ -71,6 +76,7 @@ protected:
     std::optional<std::string> nextFile;
     QString dialogTitle, dialogFilter, dialogFolder;
     std::vector<std::pair<QString, QMessageBox::Icon>> messages;
+    bool chooseFit = false; // the button pressed when "Fit to the panel" is offered
 };
 
 } // namespace
@@ -360,6 +366,26 @@ TEST_F(RealMainWindow, AFileDroppedOnTheWindowOpensIt) {
     EXPECT_EQ(child<QLineEdit>("Text1")->text(), "1x2 - " + file);
     EXPECT_TRUE(child<QPlainTextEdit>("Text2")->toPlainText().isEmpty());
     EXPECT_TRUE(messages.empty());
+}
+
+// The too-large box keeps its text, icon and default OK, and offers fitting beside it; chosen, the
+// picture opens fitted without ticking the menu.
+TEST_F(RealMainWindow, TheTooLargeBoxOffersToFit) {
+    const auto box = MainWindow::fitOfferBox(window.get(), "Image dimensions too large.");
+    EXPECT_EQ(box->text(), "Image dimensions too large.");
+    EXPECT_EQ(box->windowTitle(), "Quorvane");
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    const QList<QAbstractButton*> buttons = box->buttons();
+    ASSERT_EQ(buttons.size(), 2);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
+    EXPECT_TRUE(std::any_of(buttons.begin(), buttons.end(),
+                            [](QAbstractButton* b) { return b->text() == MainWindow::kFitButtonText; }));
+
+    chooseFit = true;
+    nextFile = image("wide.bmp", 264, 2, std::vector<std::uint32_t>(528, 0x0000FF));
+    click("Command1");
+    EXPECT_EQ(child("Picture1")->size(), QSize(132, 1));
+    EXPECT_FALSE(window->pictureMenu()->fitLargerAction()->isChecked());
 }
 
 // Out of the box a larger picture is refused; with the menu's tick it is fitted, and the tick stays.

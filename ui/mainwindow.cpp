@@ -58,6 +58,11 @@ MainWindow::MainWindow(QWidget* parent)
         QMessageBox box(icon, "Quorvane", text, QMessageBox::Ok, this);
         box.exec();
     };
+    fitOffer = [this](const QString& text) {
+        const auto box = fitOfferBox(this, text);
+        box->exec();
+        return box->clickedButton() && box->clickedButton()->objectName() == "fitToPanel";
+    };
     folderLocator = [] { return QCoreApplication::applicationDirPath(); };
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -346,6 +351,16 @@ void MainWindow::showPicture(const capture::Picture& picture) {
 void MainWindow::showMessage(const std::string& text, app::MessageIcon icon) {
     messageSink(withLineFeeds(text), icon == app::MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon);
 }
+
+std::unique_ptr<QMessageBox> MainWindow::fitOfferBox(QWidget* parent, const QString& text) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, "Quorvane", text, QMessageBox::Ok, parent);
+    box->addButton(kFitButtonText, QMessageBox::AcceptRole)->setObjectName("fitToPanel");
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setEscapeButton(QMessageBox::Ok);
+    return box;
+}
+
+bool MainWindow::offerToFit(const std::string& text) { return fitOffer(withLineFeeds(text)); }
 
 void MainWindow::setClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(toQt(text)); }
 

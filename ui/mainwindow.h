@@ -35,6 +35,7 @@ public:
     std::function<std::optional<QString>(const QString& title, const QString& filter, const QString& startFolder)>
         fileChooser;
     std::function<void(const QString& text, QMessageBox::Icon icon)> messageSink;
+    std::function<bool(const QString& text)> fitOffer; // true for "Fit to the panel"
     std::function<QString()> folderLocator;
 
     ColorConverterWindow* colorConverter() const { return colorConverter_.get(); }
@@ -60,6 +61,12 @@ public:
     void showPicture(const capture::Picture& picture) override;
     void setShowAsDisplayedTicked(bool ticked) override;
     void showMessage(const std::string& text, app::MessageIcon icon) override;
+    bool offerToFit(const std::string& text) override;
+
+    // The box of a picture refused as too large that fitting could take: error icon, OK as the default,
+    // and "Fit to the panel".
+    static std::unique_ptr<QMessageBox> fitOfferBox(QWidget* parent, const QString& text);
+    static constexpr const char* kFitButtonText = "Fit to the panel";
     void setClipboardText(const std::string& text) override;
     std::string programFolder() const override;
     void openColorConverter() override;

@@ -43,6 +43,11 @@ struct FakeMainView : quorvane::app::MainView {
     void showPicture(const quorvane::capture::Picture& picture) override { shownPicture = picture; }
     void setShowAsDisplayedTicked(bool ticked) override { showAsDisplayedTicked = ticked; }
     void showMessage(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
+    bool offerToFit(const std::string& text) override {
+        messages.push_back({text, MessageIcon::Error});
+        ++fitOffers;
+        return chooseFit;
+    }
     void setClipboardText(const std::string& text) override { clipboard = text; }
     std::string programFolder() const override { return folder; }
     void openColorConverter() override { ++converterOpenings; }
@@ -68,6 +73,8 @@ struct FakeMainView : quorvane::app::MainView {
     std::optional<quorvane::capture::Picture> shownPicture;
     std::optional<bool> showAsDisplayedTicked;
     std::vector<Message> messages;
+    int fitOffers = 0;      // of the messages, those that offered "Fit to the panel"
+    bool chooseFit = false; // the button the user presses in such a box
     std::string clipboard;
     std::string folder;
     int converterOpenings = 0;
