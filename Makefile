@@ -20,11 +20,12 @@ run: build
 	@build/$(PRESET)/ui/quorvane
 
 bench:
+	@scripts/install-deps.sh --bench
 	@$(MAKE) --no-print-directory build PRESET=release
 	@build/release/bench/quorvane_bench
 	@build/release/bench/quorvane_dither_quality
 	@build/release/bench/quorvane_process_bench build/release/cli/quorvane-cli
-	@build/release/bench/quorvane_fit_bench build/release/cli/quorvane-cli
+	@build/release/bench/quorvane_fit_bench build/release/cli/quorvane-cli 15 build/release/bench-data
 	@build/release/bench/quorvane_ui_bench
 
 asan:

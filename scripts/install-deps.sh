@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, only the Debian packages this project needs that are missing.
 # Safe to run again and again: when everything is present it changes nothing and needs no network.
+# With --bench it also installs the yardsticks that `make bench` times the program against; neither
+# the programs nor the package ever need them.
 set -euo pipefail
 
 packages=(
@@ -19,6 +21,13 @@ packages=(
     desktop-file-utils appstream  # validate the desktop entry and the AppStream metainfo
     gcc-avr avr-libc       # the tests compile the generated AVR source and header with avr-gcc
 )
+
+if [ "${1:-}" = "--bench" ]; then
+    packages+=(
+        imagemagick        # convert -resize: the fit benchmark's yardstick for a PNG
+        libvips-tools      # vipsthumbnail: the fit benchmark's yardstick for a JPEG
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
