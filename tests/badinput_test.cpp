@@ -112,6 +112,9 @@ const BadInput badInputs[] = {
     {"JpegCutInsideItsScan",
      [](const fs::path& p) { auto b = hostile::noisyJpeg(); b.resize(b.size() * 2 / 3); writeBytes(p, b); },
      "cut short"},
+    // A progressive JPEG is held whole while it decodes: at 8192 x 8192, 4:4:4, that would be 400 MB.
+    {"ProgressiveJpegDeclares8192SquareWithFit", [](const fs::path& p) { writeBytes(p, hostile::jpegDeclaring(8192, 8192, true)); },
+     "more memory to decode than this program allows", false, true},
     {"JpegDeclares65500Square", [](const fs::path& p) { writeBytes(p, hostile::jpegDeclaring(65500, 65500)); }, "Image dimensions too large."},
     {"JpegDeclares65500SquareWithFit", [](const fs::path& p) { writeBytes(p, hostile::jpegDeclaring(65500, 65500)); },
      "more than 8192", false, true},

@@ -61,16 +61,17 @@ inline std::size_t find(const std::vector<std::uint8_t>& file, const std::string
     return static_cast<std::size_t>(std::search(file.begin(), file.end(), what.begin(), what.end()) - file.begin());
 }
 
-inline std::vector<std::uint8_t> noisyJpeg() {
+// Progressive ones are 4:4:4, the layout that needs the most memory to decode.
+inline std::vector<std::uint8_t> noisyJpeg(bool progressive = false) {
     std::vector<std::uint8_t> samples;
     std::uint32_t seed = 99;
     for (int i = 0; i < 64 * 64 * 3; ++i) samples.push_back(static_cast<std::uint8_t>((seed = seed * 1103515245 + 12345) >> 24));
-    return imagetest::jpeg(64, 64, samples, 3);
+    return imagetest::jpeg(64, 64, samples, 3, progressive, {}, progressive);
 }
 
 // The JPEG with its frame header's height and width replaced.
-inline std::vector<std::uint8_t> jpegDeclaring(std::uint16_t width, std::uint16_t height) {
-    auto file = noisyJpeg();
+inline std::vector<std::uint8_t> jpegDeclaring(std::uint16_t width, std::uint16_t height, bool progressive = false) {
+    auto file = noisyJpeg(progressive);
     for (std::size_t i = 2; i + 9 < file.size(); ++i) {
         if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2)) {
             file[i + 5] = static_cast<std::uint8_t>(height >> 8), file[i + 6] = static_cast<std::uint8_t>(height);

@@ -64,9 +64,10 @@ inline std::vector<std::uint8_t> png(const PngLayout& l) {
 }
 
 // An 8-bit RGB (or greyscale, with components = 1) JPEG at the given quality; `extra` is written as
-// an APP1 segment (EXIF) when not empty.
+// an APP1 segment (EXIF) when not empty. Colour is subsampled 4:2:0 unless fullChroma.
 inline std::vector<std::uint8_t> jpeg(int width, int height, const std::vector<std::uint8_t>& samples, int components,
-                                      bool progressive = false, const std::vector<std::uint8_t>& exif = {}) {
+                                      bool progressive = false, const std::vector<std::uint8_t>& exif = {},
+                                      bool fullChroma = false) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -80,6 +81,7 @@ inline std::vector<std::uint8_t> jpeg(int width, int height, const std::vector<s
     info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 100, TRUE);
+    if (fullChroma) info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
     if (progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     if (!exif.empty()) jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
