@@ -2,12 +2,13 @@
 
 #include "capture/capture.h"
 #include "cli/options.h"
-#include "cli/preview.h"
+
 #include "codegen/atomicfile.h"
 #include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
+#include "codegen/pngfile.h"
 #include "colorconv/colorcodes.h"
 
 #include <cerrno>
@@ -65,7 +66,7 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
         // reads it, with the panel's transforms undone.
         const auto shown = codegen::displayedPicture(result.rawFile, code.depth, code.byteOrder, code.panel);
         std::string reason = "the raw file does not read back";
-        auto png = shown ? encodePng(shown->width, shown->height, shown->rgb, reason) : std::nullopt;
+        auto png = shown ? codegen::encodePng(shown->width, shown->height, shown->rgb, reason) : std::nullopt;
         if (!png) {
             err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << reason << '\n';
             return kFailed;

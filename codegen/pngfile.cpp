@@ -1,8 +1,8 @@
-#include "cli/preview.h"
+#include "codegen/pngfile.h"
 
 #include <png.h>
 
-namespace quorvane::cli {
+namespace quorvane::codegen {
 
 namespace {
 
@@ -55,4 +55,4 @@ std::optional<std::vector<std::uint8_t>> encodePng(int width, int height, std::s
     return std::move(sink.bytes);
 }
 
-} // namespace quorvane::cli
+} // namespace quorvane::codegen

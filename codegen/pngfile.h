@@ -1,5 +1,5 @@
 #pragma once
-// The preview's PNG file.
+// The preview's PNG file: the panel view that `quorvane-cli --preview` and the preview window save.
 
 #include <cstdint>
 #include <optional>
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-namespace quorvane::cli {
+namespace quorvane::codegen {
 
 // The bytes of an 8-bit RGB PNG; nullopt with the reason in `error` when libpng refuses.
 std::optional<std::vector<std::uint8_t>> encodePng(int width, int height, std::span<const std::uint8_t> rgb,
                                                    std::string& error);
 
-} // namespace quorvane::cli
+} // namespace quorvane::codegen
