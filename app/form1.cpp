@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/folders.h"
+#include "app/preview.h"
 #include "capture/capture.h"
 #include "codegen/atomicfile.h"
 #include "codegen/display.h"
@@ -46,6 +47,31 @@ void Form1::Command4_Click() { guarded([this] { view_.openColorConverter(); }); 
 
 void Form1::Picture1_MouseMove(int, int, int x, int y) {
     view_.setCaption("Quorvane Tessaline. (MOUSE) X: " + decimalText(x) + " Y: " + decimalText(y));
+}
+
+void Form1::Picture1_DblClick() { openPreview(); }
+
+void Form1::Option_Click() { updatePreview(); }
+
+void Form1::openPreview() {
+    preview_ = &view_.openPreview();
+    updatePreview();
+}
+
+// Before any picture the preview says so; after one, a failure is reported and the last views stay.
+void Form1::updatePreview() {
+    if (!preview_) return;
+    if (state_.imageLoaded == 0) {
+        preview_->clearSource();
+        return;
+    }
+    guarded([this] {
+        preview_->setSource({.picture = state_.picture,
+                             .components = std::span<const std::int32_t>(
+                                 state_.componentStore.data(), static_cast<std::size_t>(state_.componentCount)),
+                             .imagePath = state_.imagePath,
+                             .options = currentOptions()});
+    });
 }
 
 void Form1::List1_Click() { view_.setCaption(decimalText(view_.selectedListIndex(ListBox::List1))); }
@@ -99,6 +125,7 @@ void Form1::openPicturePath(const std::string& chosen, bool fitThisOnce) {
     state_.pixelGreen = static_cast<std::uint8_t>((state_.pixelColor >> 8) & 0xFF);
     state_.pixelBlue = static_cast<std::uint8_t>((state_.pixelColor >> 16) & 0xFF);
     view_.setText(TextBox::Text3, decimalText(state_.componentCount));
+    updatePreview();
 }
 
 codegen::Depth Form1::selectedDepth() const {
@@ -107,15 +134,18 @@ codegen::Depth Form1::selectedDepth() const {
     return codegen::Depth::Bits16;
 }
 
+codegen::CodeOptions Form1::currentOptions() const {
+    return {.depth = selectedDepth(),
+            .target = view_.isSelected(OptionButton::Option4) ? codegen::Target::Pic : codegen::Target::Arm,
+            .arrayName = codegen::imageNameFromPath(state_.imagePath),
+            .dither = state_.dithering,
+            .panel = state_.panel};
+}
+
 void Form1::makeCode() {
     if (state_.imageLoaded == 0) return;
 
-    const codegen::CodeOptions options{
-        .depth = selectedDepth(),
-        .target = view_.isSelected(OptionButton::Option4) ? codegen::Target::Pic : codegen::Target::Arm,
-        .arrayName = codegen::imageNameFromPath(state_.imagePath),
-        .dither = state_.dithering,
-        .panel = state_.panel};
+    const codegen::CodeOptions options = currentOptions();
     const std::span<const std::int32_t> components(state_.componentStore.data(),
                                                    static_cast<std::size_t>(state_.componentCount));
     const codegen::ImageCode code =
@@ -143,9 +173,15 @@ void Form1::makeCode() {
 
 void Form1::setFitLarger(bool fit) { state_.fitLarger = fit; }
 
-void Form1::setDithering(codegen::Dither dithering) { state_.dithering = dithering; }
+void Form1::setDithering(codegen::Dither dithering) {
+    state_.dithering = dithering;
+    updatePreview();
+}
 
-void Form1::setPanel(const codegen::PanelOptions& panel) { state_.panel = panel; }
+void Form1::setPanel(const codegen::PanelOptions& panel) {
+    state_.panel = panel;
+    updatePreview();
+}
 
 void Form1::setShowAsDisplayed(bool show) {
     state_.showAsDisplayed = show;

@@ -20,6 +20,10 @@
 // as the display shows it", which puts the file image of the last "Make Code", read back as the panel
 // reads it and with the panel's transforms undone, in Picture1 instead of the picture as opened.
 //
+// "Preview…" in the same menu, or a double-click on the picture, opens the preview window beside this one:
+// the picture and the panel's view of it, zoomed, kept up to date with every choice above and with the
+// depth option, without "Make Code" and without touching this window's state.
+//
 // Each handler talks to the window only through MainView, so all of this runs without a toolkit.
 
 #include "app/mainview.h"
@@ -68,6 +72,8 @@ public:
     void Command3_Click(); // "Make Header File"
     void Command4_Click(); // "Color Converter"
     void Picture1_MouseMove(int button, int shift, int x, int y);
+    void Picture1_DblClick(); // opens the preview
+    void Option_Click();      // a depth option chosen: only the preview follows it before "Make Code"
     void List1_Click();
 
     // A picture given at start-up (quorvane FILE) or dropped on the window: "Open BMP" without the dialog.
@@ -78,6 +84,7 @@ public:
     void setDithering(codegen::Dither dithering);
     void setPanel(const codegen::PanelOptions& panel);
     void setShowAsDisplayed(bool show);
+    void openPreview();
 
     const MainState& state() const { return state_; }
 
@@ -90,10 +97,13 @@ private:
     void makeHeaderFile();
     void showCurrentPicture();
     codegen::Depth selectedDepth() const;
+    codegen::CodeOptions currentOptions() const; // what "Make Code" would use now
+    void updatePreview();
     template <typename Handler> void guarded(Handler handler);
 
     MainView& view_;
     MainState state_;
+    Preview* preview_ = nullptr; // the window's, once opened; it outlives this form's handlers
 };
 
 } // namespace quorvane::app

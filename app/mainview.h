@@ -10,6 +10,8 @@
 
 namespace quorvane::app {
 
+class Preview;
+
 enum class TextBox { Text1, Text2, Text3, Text4, Text5 };
 enum class ListBox { List1, List2, List3 };
 enum class OptionButton { Option1, Option2, Option3, Option4, Option5 };
@@ -39,6 +41,8 @@ public:
     virtual void setClipboardText(const std::string& text) = 0;
     virtual std::string programFolder() const = 0;
     virtual void openColorConverter() = 0; // modal, owned by the main window
+    // Shows the preview window, non-modal and owned by the main window, and returns its handlers.
+    virtual Preview& openPreview() = 0;
 };
 
 } // namespace quorvane::app

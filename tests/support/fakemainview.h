@@ -3,11 +3,40 @@
 
 #include "app/form1.h"
 #include "app/mainview.h"
+#include "app/preview.h"
 
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+// The preview window held in memory: what the preview's handlers last showed.
+struct FakePreviewView : quorvane::app::PreviewView {
+    void showViews(const quorvane::codegen::DisplayedPicture& p, const quorvane::codegen::DisplayedPicture& panel) override {
+        picture = p;
+        panelView = panel;
+        ++updates;
+    }
+    void showZoom(int z, bool g) override {
+        zoom = z;
+        grid = g;
+    }
+    void setStatus(const std::string& text) override { status = text; }
+    std::optional<std::string> chooseSaveFile(const std::string& suggested) override {
+        suggestedFile = suggested;
+        return saveAs;
+    }
+    void showMessage(const std::string& text, quorvane::app::MessageIcon) override { messages.push_back(text); }
+
+    quorvane::codegen::DisplayedPicture picture, panelView;
+    int updates = 0;
+    int zoom = 0;
+    bool grid = false;
+    std::string status;
+    std::string suggestedFile;
+    std::optional<std::string> saveAs;
+    std::vector<std::string> messages;
+};
 
 struct FakeMainView : quorvane::app::MainView {
     using TextBox = quorvane::app::TextBox;
@@ -51,6 +80,10 @@ struct FakeMainView : quorvane::app::MainView {
     void setClipboardText(const std::string& text) override { clipboard = text; }
     std::string programFolder() const override { return folder; }
     void openColorConverter() override { ++converterOpenings; }
+    quorvane::app::Preview& openPreview() override {
+        ++previewOpenings;
+        return preview;
+    }
 
     std::string text(TextBox box) const {
         const auto it = texts.find(box);
@@ -78,6 +111,9 @@ struct FakeMainView : quorvane::app::MainView {
     std::string clipboard;
     std::string folder;
     int converterOpenings = 0;
+    FakePreviewView previewView;
+    quorvane::app::Preview preview{previewView};
+    int previewOpenings = 0;
 };
 
 // A window that has been through the whole road once: start-up, "Open BMP" on `picture`, "Make Code"
