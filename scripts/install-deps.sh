@@ -16,6 +16,7 @@ packages=(
     zlib1g-dev             # the tests build damaged PNG files chunk by chunk
     clang libclang-rt-dev  # libFuzzer targets
     xvfb xauth xclip       # clipboard test seen by another program
+    x11-utils              # xwininfo: the preview window as another program finds it
     fonts-dejavu-core      # a font for Qt to lay out text on the offscreen platform
     dpkg-dev file          # make package: dpkg-shlibdeps finds the package's dependencies
     desktop-file-utils appstream  # validate the desktop entry and the AppStream metainfo

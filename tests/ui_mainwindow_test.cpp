@@ -3,13 +3,20 @@
 #include "support/tempdir.h"
 #include "codegen/imagecode.h"
 #include "ui/mainwindow.h"
+#include "colorconv/colorcodes.h"
 #include "ui/picturemenu.h"
+#include "ui/pixelview.h"
+#include "ui/previewwindow.h"
 #include "ui/widgets.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QScrollArea>
+#include <QWheelEvent>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMimeData>
@@ -68,6 +75,13 @@ protected:
     std::string image(const std::string& name, int w, int h, const std::vector<std::uint32_t>& pixels) {
         bmptest::writeFile(dir / name, bmptest::bmp24(w, h, pixels));
         return (dir / name).string();
+    }
+    // (255, 128, 0), (0, 0, 255), (0, 255, 0) opened, and the preview opened from the menu.
+    quorvane::ui::PreviewWindow* openPreview() {
+        nextFile = image("three.bmp", 3, 1, {0x0080FF, 0xFF0000, 0x00FF00});
+        click("Command1");
+        window->pictureMenu()->previewAction()->trigger();
+        return window->previewWindow();
     }
 
     tempdir::TempDir temp{"ui"};
@@ -236,7 +250,7 @@ std::vector<std::uint32_t> greyRamp(std::vector<std::int32_t>& components) {
 
 TEST_F(RealMainWindow, PictureMenuOpensOnARightClickAndLeavesTheLayoutAlone) {
     QWidget* picture = child("Picture1");
-    EXPECT_TRUE(picture->toolTip().contains("Right-click"));
+    EXPECT_TRUE(picture->toolTip().contains("right-click"));
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5), picture->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(picture, &rightClick);
     EXPECT_TRUE(window->pictureMenu()->isVisible());
@@ -405,4 +419,79 @@ TEST_F(RealMainWindow, FitLargerPicturesFromTheMenuAndRemembered) {
     window.reset();
     window = makeWindow();
     EXPECT_TRUE(window->pictureMenu()->fitLargerAction()->isChecked());
+}
+
+TEST_F(RealMainWindow, PreviewOpensFromTheMenuAndTheDoubleClickAndGoesWithTheWindow) {
+    auto* preview = openPreview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(preview->windowTitle(), "Preview");
+    EXPECT_EQ(preview->pictureView()->image().pixelColor(0, 0), QColor(255, 128, 0));
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), "") << "no Make Code was asked for";
+
+    preview->close();
+    EXPECT_TRUE(window->isVisible()) << "closing the preview changes nothing else";
+    QTest::mouseDClick(child("Picture1"), Qt::LeftButton, {}, QPoint(1, 0));
+    EXPECT_EQ(window->previewWindow(), preview);
+    EXPECT_TRUE(preview->isVisible());
+
+    window->close();
+    EXPECT_FALSE(preview->isVisible());
+}
+
+// A depth chosen in the main window reaches the panel view at once; zoom 1 -> 4 magnifies the same
+// pixels four times, by `+`, and Ctrl + wheel steps back; zoom and grid are remembered.
+TEST_F(RealMainWindow, PreviewFollowsTheDepthAndZooms) {
+    auto* preview = openPreview();
+    auto* panel = preview->panelView();
+    QApplication::setActiveWindow(preview); // the offscreen platform activates no window by itself
+    for (int i = 0; i < 8; ++i) QTest::keyClick(preview, Qt::Key_Minus);
+    EXPECT_EQ(preview->zoomChoice()->currentText(), "1×");
+    EXPECT_EQ(panel->grab().toImage().pixelColor(0, 0), QColor(255, 146, 0)); // 8 Bit: green part 4 of 7
+    click("Option3");
+    const QImage once = panel->grab().toImage();
+    EXPECT_EQ(once.pixelColor(0, 0), QColor(255, 130, 0)); // 16 Bit: 32 of 63
+    EXPECT_EQ(once.size(), QSize(3, 1));
+    EXPECT_FALSE(preview->gridTick()->isEnabled());
+
+    for (int i = 0; i < 3; ++i) QTest::keyClick(preview, Qt::Key_Plus);
+    const QImage four = panel->grab().toImage();
+    ASSERT_EQ(four.size(), QSize(12, 4));
+    for (int y = 0; y < four.height(); ++y)
+        for (int x = 0; x < four.width(); ++x) ASSERT_EQ(four.pixel(x, y), once.pixel(x / 4, y / 4)) << x << "," << y;
+    EXPECT_TRUE(preview->gridTick()->isEnabled());
+    preview->gridTick()->click();
+    EXPECT_NE(panel->grab().toImage().pixel(0, 0), once.pixel(0, 0)) << "a grid line at the pixel's edge";
+    EXPECT_EQ(panel->grab().toImage().pixel(2, 2), once.pixel(0, 0)) << "and the pixel within it";
+
+    QWidget* viewport = preview->findChild<QScrollArea*>()->viewport();
+    QWheelEvent wheel(QPointF(1, 1), viewport->mapToGlobal(QPointF(1, 1)), {}, QPoint(0, -240), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_EQ(panel->width(), 6) << "two notches, two steps";
+
+    window.reset();
+    quorvane::ui::PreviewWindow again(nullptr);
+    EXPECT_EQ(again.zoomChoice()->currentText(), "2×");
+    EXPECT_TRUE(again.gridTick()->isChecked());
+}
+
+// Pointing at a pixel of either view gives its place, its colour and its codes as the colour converter
+// gives them (orange worked by hand), with what the panel shows there; a new depth shows at once.
+TEST_F(RealMainWindow, PreviewStatusLineAgreesWithTheColourConverter) {
+    auto* preview = openPreview();
+    preview->preview().setZoom(2);
+    for (auto* view : {preview->pictureView(), preview->panelView()}) {
+        QTest::mouseMove(view, QPoint(5, 1)); // off the first pixel, then onto it
+        QTest::mouseMove(view, QPoint(1, 1));
+        EXPECT_EQ(preview->statusText(),
+                  "x 0, y 0   R G B 255 128 0  0x0080FF   8 Bit 7 4 0  0xF0   on the panel 255 146 0");
+    }
+    click("Option2");
+    EXPECT_EQ(preview->statusText(),
+              "x 0, y 0   R G B 255 128 0  0x0080FF   12 Bit 15 8 0  0xF800   on the panel 255 136 0");
+    const auto codes = quorvane::colorconv::colorCodes(255, 128, 0);
+    EXPECT_NE(preview->statusText().indexOf(QString::fromStdString(codes.bits12.code)), -1);
+    QTest::mouseMove(preview->panelView(), QPoint(3, 1));
+    EXPECT_EQ(preview->statusText(), "x 1, y 0   R G B 0 0 255  0xFF0000   12 Bit 0 0 15  0x00F0   on the panel 0 0 255");
 }

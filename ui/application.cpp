@@ -31,9 +31,14 @@ void nameTheApplication() {
     QCoreApplication::setApplicationVersion(QUORVANE_VERSION);
 }
 
+struct StartUp {
+    std::optional<QString> picture;
+    bool preview = false;
+};
+
 // The command line is read before any window exists, so --help and --version answer without a display.
-// Returns the picture to open, if one was given; --help, --version and a wrong option end the process.
-std::optional<QString> pictureFromCommandLine(int argc, char** argv) {
+// Returns what to open; --help, --version and a wrong option end the process.
+StartUp startUpFromCommandLine(int argc, char** argv) {
     QCoreApplication reader(argc, argv);
     nameTheApplication();
     QCommandLineParser parser;
@@ -42,20 +47,23 @@ std::optional<QString> pictureFromCommandLine(int argc, char** argv) {
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument("FILE", "A picture to open at start-up, as \"Open BMP\" would.", "[FILE]");
+    const QCommandLineOption preview("preview", "Open the preview window beside the main window.");
+    parser.addOption(preview);
     parser.process(reader);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         std::fprintf(stderr, "quorvane: give at most one FILE\n");
         std::exit(2);
     }
-    if (files.isEmpty()) return std::nullopt;
-    return files.front();
+    StartUp startUp{.picture = std::nullopt, .preview = parser.isSet(preview)};
+    if (!files.isEmpty()) startUp.picture = files.front();
+    return startUp;
 }
 
 } // namespace
 
 int runApplication(int argc, char** argv) {
-    const std::optional<QString> picture = pictureFromCommandLine(argc, argv);
+    const StartUp startUp = startUpFromCommandLine(argc, argv);
     if (!haveDisplay()) {
         std::fprintf(stderr,
                      "quorvane: there is no display to open the window on (DISPLAY is not set).\n"
@@ -69,7 +77,10 @@ int runApplication(int argc, char** argv) {
     MainWindow window;
     window.show();
     // Once the event loop runs, so that a message about the file has its window to stand on.
-    if (picture) QTimer::singleShot(0, &window, [&window, &picture] { window.openGivenFile(*picture); });
+    QTimer::singleShot(0, &window, [&window, &startUp] {
+        if (startUp.picture) window.openGivenFile(*startUp.picture);
+        if (startUp.preview) window.openPreviewWindow();
+    });
     return QApplication::exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui/colorconverterwindow.h"
 #include "ui/picturemenu.h"
+#include "ui/previewwindow.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -83,10 +84,12 @@ void MainWindow::buildPictureMenu() {
     pictureMenu_->onDithering = [this](codegen::Dither dither) { form_.setDithering(dither); };
     pictureMenu_->onPanel = [this](const codegen::PanelOptions& panel) { form_.setPanel(panel); };
     pictureMenu_->onShowAsDisplayed = [this](bool show) { form_.setShowAsDisplayed(show); };
+    pictureMenu_->onPreview = [this] { form_.openPreview(); };
     form_.setFitLarger(pictureMenu_->fitLarger());
     form_.setDithering(pictureMenu_->dithering());
     form_.setPanel(pictureMenu_->panel());
-    picture1_->setToolTip("Right-click for the picture's options");
+    picture1_->setToolTip("Double-click to preview it zoomed; right-click for the picture's options");
+    picture1_->onDoubleClick = [this] { form_.Picture1_DblClick(); };
     picture1_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(picture1_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { pictureMenu_->popup(picture1_->mapToGlobal(at)); });
@@ -185,6 +188,11 @@ void MainWindow::buildControls() {
     option5_->raise();
     option1_->setChecked(true);
     option4_->setChecked(true);
+    for (QRadioButton* depth : {option1_, option2_, option3_}) {
+        connect(depth, &QRadioButton::toggled, this, [this](bool chosen) {
+            if (chosen) form_.Option_Click();
+        });
+    }
 
     // Working lists and boxes below the visible area: live controls that the handlers fill.
     struct HiddenEntry {
@@ -333,6 +341,8 @@ void MainWindow::openGivenFile(const QString& path) {
     form_.openGivenPicture(fromQt(QFileInfo(path).absoluteFilePath()));
 }
 
+void MainWindow::openPreviewWindow() { form_.openPreview(); }
+
 void MainWindow::rememberFolderOf(const QString& picture) {
     QSettings().setValue(kLastFolderKey, QFileInfo(picture).absolutePath());
 }
@@ -367,6 +377,18 @@ void MainWindow::setClipboardText(const std::string& text) { QGuiApplication::cl
 void MainWindow::setShowAsDisplayedTicked(bool ticked) { pictureMenu_->setShowAsDisplayedTicked(ticked); }
 
 std::string MainWindow::programFolder() const { return fromQt(folderLocator()); }
+
+app::Preview& MainWindow::openPreview() {
+    if (!preview_) preview_ = std::make_unique<PreviewWindow>(this);
+    preview_->open();
+    return preview_->preview();
+}
+
+// The preview belongs to this window: it goes with it, and the program ends with this window.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (preview_) preview_->close();
+    QWidget::closeEvent(event);
+}
 
 void MainWindow::openColorConverter() {
     if (!colorConverter_) colorConverter_ = std::make_unique<ColorConverterWindow>(this);

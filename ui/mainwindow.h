@@ -25,6 +25,7 @@ namespace quorvane::ui {
 class ColorConverterWindow;
 class PictureBox;
 class PictureMenu;
+class PreviewWindow;
 
 class MainWindow : public QWidget, public app::MainView {
 public:
@@ -42,10 +43,12 @@ public:
     const app::Form1& form() const { return form_; }
     QString openDialogFilter() const { return openFilter_; }
     PictureMenu* pictureMenu() const { return pictureMenu_; }
+    PreviewWindow* previewWindow() const { return preview_.get(); } // null until first opened
 
     // `quorvane FILE`, or a file dropped on the window: opens it as "Open BMP" would, with the same checks
     // and messages.
     void openGivenFile(const QString& path);
+    void openPreviewWindow(); // `quorvane --preview`: as "Preview…" in the picture's menu
 
     static constexpr const char* kLastFolderKey = "open/lastFolder";
 
@@ -70,8 +73,10 @@ public:
     void setClipboardText(const std::string& text) override;
     std::string programFolder() const override;
     void openColorConverter() override;
+    app::Preview& openPreview() override;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     // A file dragged from the file manager opens wherever on the window it is dropped, the text boxes
     // included; dragged text still goes into them as before.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -102,6 +107,7 @@ private:
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr;
     PictureMenu* pictureMenu_ = nullptr;
     std::unique_ptr<ColorConverterWindow> colorConverter_;
+    std::unique_ptr<PreviewWindow> preview_;
 };
 
 } // namespace quorvane::ui

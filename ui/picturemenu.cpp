@@ -46,6 +46,12 @@ PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
     connect(showAsDisplayed_, &QAction::toggled, this, [this](bool show) {
         if (onShowAsDisplayed) onShowAsDisplayed(show);
     });
+
+    addSeparator();
+    preview_ = addAction("Preview…");
+    connect(preview_, &QAction::triggered, this, [this] {
+        if (onPreview) onPreview();
+    });
 }
 
 // Rotate and Mirror are choices of one among several; the colour order and the inversion are ticks.

@@ -1,7 +1,7 @@
 #pragma once
 // The picture's context menu: whether "Open BMP" fits a larger picture to the panel, how "Make Code"
 // dithers, how the panel is mounted and wired, and whether Picture1 shows the picture as opened or as
-// the display will show it. Everything but the last is remembered between runs.
+// the display will show it (everything so far is remembered between runs); and the preview window.
 
 #include "codegen/dither.h"
 #include "codegen/panel.h"
@@ -22,6 +22,7 @@ class PictureMenu : public QMenu {
     std::function<void(codegen::Dither)> onDithering;
     std::function<void(const codegen::PanelOptions&)> onPanel;
     std::function<void(bool show)> onShowAsDisplayed;
+    std::function<void()> onPreview;
 
     bool fitLarger() const;
     codegen::Dither dithering() const;
@@ -35,6 +36,7 @@ class PictureMenu : public QMenu {
     QAction* invertAction() const { return invert_; }
     QAction* showAsDisplayedAction() const { return showAsDisplayed_; }
     QAction* fitLargerAction() const { return fitLarger_; }
+    QAction* previewAction() const { return preview_; }
 
     static constexpr const char* kDitheringKey = "picture/dithering";
     static constexpr const char* kFitLargerKey = "picture/fitLarger";
@@ -56,6 +58,7 @@ class PictureMenu : public QMenu {
     QAction* bgr_ = nullptr;
     QAction* invert_ = nullptr;
     QAction* showAsDisplayed_ = nullptr;
+    QAction* preview_ = nullptr;
 };
 
 } // namespace quorvane::ui

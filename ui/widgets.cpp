@@ -15,4 +15,9 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (onDoubleClick && event->button() == Qt::LeftButton) onDoubleClick();
+    QLabel::mouseDoubleClickEvent(event);
+}
+
 } // namespace quorvane::ui

@@ -44,14 +44,16 @@ inline void setBackground(QWidget* widget, const QColor& color) {
     widget->setAutoFillBackground(true);
 }
 
-// A picture box: shows a picture at its own size and reports mouse moves and clicks.
+// A picture box: shows a picture at its own size and reports mouse moves, clicks and double-clicks.
 class PictureBox : public QLabel {
 public:
     using QLabel::QLabel;
     std::function<void(int x, int y)> onMouseMove;
     std::function<void()> onClick;
+    std::function<void()> onDoubleClick;
 
 protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
