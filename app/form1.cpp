@@ -54,8 +54,9 @@ void Form1::Picture1_DblClick() { openPreview(); }
 void Form1::Option_Click() { updatePreview(); }
 
 void Form1::openPreview() {
-    preview_ = &view_.openPreview();
+    preview_ = &view_.preview();
     updatePreview();
+    view_.showPreview();
 }
 
 // Before any picture the preview says so; after one, a failure is reported and the last views stay.

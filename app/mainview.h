@@ -41,8 +41,10 @@ public:
     virtual void setClipboardText(const std::string& text) = 0;
     virtual std::string programFolder() const = 0;
     virtual void openColorConverter() = 0; // modal, owned by the main window
-    // Shows the preview window, non-modal and owned by the main window, and returns its handlers.
-    virtual Preview& openPreview() = 0;
+    // The preview window's handlers; the window, non-modal and owned by the main window, is made on the
+    // first call but shown only by showPreview, so that it opens already fitted to its content.
+    virtual Preview& preview() = 0;
+    virtual void showPreview() = 0;
 };
 
 } // namespace quorvane::app

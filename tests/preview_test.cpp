@@ -112,7 +112,7 @@ TEST_F(PreviewLogic, SavedPictureIsTheCommandLinePreview) {
         SCOPED_TRACE(c.name);
         choose(c);
         view.previewView.saveAs = (dir / "window").string(); // without an extension: .png is added
-        view.preview.savePicture();
+        view.previewHandlers.savePicture();
         EXPECT_EQ(view.previewView.suggestedFile, (dir / "logo-panel.png").string());
 
         std::vector<std::string_view> args = {"code"};
@@ -126,7 +126,7 @@ TEST_F(PreviewLogic, SavedPictureIsTheCommandLinePreview) {
     EXPECT_TRUE(view.previewView.messages.empty());
 
     view.previewView.saveAs = (dir / "missing" / "p.png").string();
-    view.preview.savePicture();
+    view.previewHandlers.savePicture();
     ASSERT_EQ(view.previewView.messages.size(), 1u);
     EXPECT_NE(view.previewView.messages[0].find("missing"), std::string::npos) << view.previewView.messages[0];
     EXPECT_FALSE(fs::exists(dir / "missing"));

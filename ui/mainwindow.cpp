@@ -378,10 +378,14 @@ void MainWindow::setShowAsDisplayedTicked(bool ticked) { pictureMenu_->setShowAs
 
 std::string MainWindow::programFolder() const { return fromQt(folderLocator()); }
 
-app::Preview& MainWindow::openPreview() {
+app::Preview& MainWindow::preview() {
     if (!preview_) preview_ = std::make_unique<PreviewWindow>(this);
-    preview_->open();
     return preview_->preview();
+}
+
+void MainWindow::showPreview() {
+    preview(); // made if need be
+    preview_->open();
 }
 
 // The preview belongs to this window: it goes with it, and the program ends with this window.

@@ -73,7 +73,8 @@ public:
     void setClipboardText(const std::string& text) override;
     std::string programFolder() const override;
     void openColorConverter() override;
-    app::Preview& openPreview() override;
+    app::Preview& preview() override;
+    void showPreview() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorvane::ui {
@@ -13,6 +14,7 @@ PixelView::PixelView(QWidget* parent) : QWidget(parent) {
 }
 
 void PixelView::setImage(QImage image) {
+    if (image == image_) return; // the picture view, when only the panel's choices changed
     image_ = std::move(image);
     rebuild();
 }
@@ -27,22 +29,35 @@ int PixelView::devicePixelsPerPixel() const {
     return std::max(1, static_cast<int>(std::lround(zoom_ * devicePixelRatioF())));
 }
 
-// Magnified once per change rather than at every paint, by an exact whole factor: the paint is then a
-// plain copy, and what is painted is what the tests read back.
+// Magnified once per change rather than at every paint, by repeating each pixel k times along a row and
+// each row k times: exact by construction and a few memory copies, where a general scaler would sample.
+// The paint is then a plain copy, and what is painted is what the tests read back.
 void PixelView::rebuild() {
     const int k = devicePixelsPerPixel();
     const qreal ratio = devicePixelRatioF();
     if (image_.isNull()) {
         magnified_ = QImage();
     } else {
-        magnified_ = image_.scaled(image_.width() * k, image_.height() * k, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                         .convertToFormat(QImage::Format_RGB32);
-        if (grid_) {
-            // A half-transparent grey line along the top and the left of every pixel shows on light and dark alike.
-            QPainter painter(&magnified_);
-            painter.setPen(QColor(128, 128, 128, 110));
-            for (int x = 0; x < image_.width(); ++x) painter.drawLine(x * k, 0, x * k, magnified_.height() - 1);
-            for (int y = 0; y < image_.height(); ++y) painter.drawLine(0, y * k, magnified_.width() - 1, y * k);
+        const QImage source = image_.convertToFormat(QImage::Format_RGB32);
+        magnified_ = QImage(source.width() * k, source.height() * k, QImage::Format_RGB32);
+        // Where the grid is shown, the first device row and column of every pixel are a half-way mix
+        // with grey, which shows on light and dark pixels alike.
+        const auto gridded = [](QRgb c) { return qRgb((qRed(c) + 128) / 2, (qGreen(c) + 128) / 2, (qBlue(c) + 128) / 2); };
+        for (int y = 0; y < source.height(); ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+            auto* first = reinterpret_cast<QRgb*>(magnified_.scanLine(y * k));
+            for (int x = 0; x < source.width(); ++x) {
+                std::fill_n(first + x * k, k, in[x]);
+                if (grid_) first[x * k] = gridded(in[x]);
+            }
+            for (int row = 1; row < k; ++row) {
+                std::copy_n(first, magnified_.width(), reinterpret_cast<QRgb*>(magnified_.scanLine(y * k + row)));
+            }
+            if (grid_) {
+                for (int x = 0; x < magnified_.width(); ++x) {
+                    if (x % k != 0) first[x] = gridded(first[x]); // the corner is mixed once, above
+                }
+            }
         }
         magnified_.setDevicePixelRatio(ratio);
     }

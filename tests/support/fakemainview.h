@@ -80,10 +80,8 @@ struct FakeMainView : quorvane::app::MainView {
     void setClipboardText(const std::string& text) override { clipboard = text; }
     std::string programFolder() const override { return folder; }
     void openColorConverter() override { ++converterOpenings; }
-    quorvane::app::Preview& openPreview() override {
-        ++previewOpenings;
-        return preview;
-    }
+    quorvane::app::Preview& preview() override { return previewHandlers; }
+    void showPreview() override { ++previewOpenings; }
 
     std::string text(TextBox box) const {
         const auto it = texts.find(box);
@@ -112,7 +110,7 @@ struct FakeMainView : quorvane::app::MainView {
     std::string folder;
     int converterOpenings = 0;
     FakePreviewView previewView;
-    quorvane::app::Preview preview{previewView};
+    quorvane::app::Preview previewHandlers{previewView};
     int previewOpenings = 0;
 };
 
