@@ -1,8 +1,7 @@
 // The window's two costliest responses, for a 132 x 132 picture: from the "Make Code" click to the
 // array text laid out and painted in Text2 at 12 Bit (about 26,000 values on one line), and from a
 // depth chosen to the preview's two views made again and painted (goal: one 60 Hz frame, 16 ms).
-#include "../tests/support/bmpwriter.h"
-#include "ui/mainwindow.h"
+#include "../tests/support/openedwindow.h"
 #include "ui/previewwindow.h"
 
 #include <benchmark/benchmark.h>
@@ -14,32 +13,17 @@
 #include <QTest>
 
 #include <chrono>
-#include <filesystem>
 
 namespace {
 
-// The main window with a noisy 132 x 132 picture opened, as a user leaves it after "Open BMP".
-struct OpenedWindow {
-    OpenedWindow() {
-        std::vector<std::uint32_t> pixels(132 * 132);
-        for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
-        bmptest::writeFile(file, bmptest::bmp24(132, 132, pixels));
-        window.fileChooser = [this](const QString&, const QString&, const QString&) -> std::optional<QString> {
-            return QString::fromStdString(file.string());
-        };
-        window.show();
-        (void)QTest::qWaitForWindowExposed(&window);
-        window.findChild<QPushButton*>("Command1")->click();
-    }
-    ~OpenedWindow() { std::filesystem::remove(file); }
-    template <typename W> W* child(const char* name) { return window.findChild<W*>(name); }
-
-    std::filesystem::path file = std::filesystem::temp_directory_path() / "quorvane-ui-bench.bmp";
-    quorvane::ui::MainWindow window;
-};
+std::vector<std::uint32_t> noise() {
+    std::vector<std::uint32_t> pixels(132 * 132);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    return pixels;
+}
 
 void makeCodeToText2(benchmark::State& state) {
-    OpenedWindow opened;
+    OpenedWindow opened(132, 132, noise());
     opened.child<QRadioButton>("Option2")->setChecked(true);
     auto* makeCode = opened.child<QPushButton>("Command2");
     auto* text2 = opened.child<QPlainTextEdit>("Text2");
@@ -54,7 +38,7 @@ void makeCodeToText2(benchmark::State& state) {
 
 // At the default zoom and at the largest, where each view is 1056 x 1056 pixels.
 void depthChangeToPreviewPainted(benchmark::State& state) {
-    OpenedWindow opened;
+    OpenedWindow opened(132, 132, noise());
     opened.window.openPreviewWindow();
     quorvane::ui::PreviewWindow* preview = opened.window.previewWindow();
     preview->preview().setZoom(static_cast<int>(state.range(0)));

@@ -1,7 +1,6 @@
 // Under a real X server: after "Make Code", another program reads exactly the value line from the
 // clipboard. Run by CTest through xvfb-run with the xcb platform.
-#include "support/bmpwriter.h"
-#include "ui/mainwindow.h"
+#include "support/openedwindow.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +10,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include <filesystem>
 
 TEST(ClipboardSeenByAnotherProgram, HoldsTheValueLineAfterMakeCode) {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run this test under xvfb-run with QT_QPA_PLATFORM=xcb";
-    const auto file = std::filesystem::temp_directory_path() / ("quorvane-clip-" + std::to_string(::getpid()) + ".bmp");
-    bmptest::writeFile(file, bmptest::bmp24(2, 1, {0x0080FF, 0xFF0000}));
-
-    quorvane::ui::MainWindow window;
-    window.fileChooser = [&](const QString&, const QString&, const QString&) -> std::optional<QString> {
-        return QString::fromStdString(file.string());
-    };
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(window.findChild<QWidget*>("Command1"), Qt::LeftButton);
-    QTest::mouseClick(window.findChild<QWidget*>("Command2"), Qt::LeftButton);
+    OpenedWindow opened(2, 1, {0x0080FF, 0xFF0000});
+    ASSERT_TRUE(opened.exposed);
+    QTest::mouseClick(opened.child<QWidget>("Command2"), Qt::LeftButton);
 
     // The clipboard's owner answers xclip from its event loop, so the loop must run while xclip does.
     QProcess xclip;
@@ -35,7 +25,6 @@ TEST(ClipboardSeenByAnotherProgram, HoldsTheValueLineAfterMakeCode) {
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     xclip.start("xclip", {"-o", "-selection", "clipboard"});
     loop.exec();
-    std::filesystem::remove(file);
 
     ASSERT_EQ(xclip.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(xclip.exitCode(), 0) << xclip.readAllStandardError().toStdString();

@@ -1,8 +1,7 @@
 // Under a real X server: the preview window appears where another program finds it, titled "Preview",
 // and its panel view at zoom 2 puts the panel's colours on the screen. Run by CTest through xvfb-run
 // with the xcb platform, with the clipboard test.
-#include "support/bmpwriter.h"
-#include "ui/mainwindow.h"
+#include "support/openedwindow.h"
 #include "ui/picturemenu.h"
 #include "ui/pixelview.h"
 #include "ui/previewwindow.h"
@@ -16,25 +15,15 @@
 #include <QSettings>
 #include <QTest>
 
-#include <filesystem>
 
 TEST(PreviewOnTheScreen, AppearsTitledPreviewAndShowsThePanelsColours) {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run this test under xvfb-run with QT_QPA_PLATFORM=xcb";
-    const auto file = std::filesystem::temp_directory_path() / ("quorvane-screen-" + std::to_string(::getpid()) + ".bmp");
-    // (255, 128, 0), (0, 0, 255) over (0, 255, 0), (255, 255, 255).
-    bmptest::writeFile(file, bmptest::bmp24(2, 2, {0x0080FF, 0xFF0000, 0x00FF00, 0xFFFFFF}));
     QSettings().setValue(quorvane::ui::PreviewWindow::kZoomKey, 2);
-
-    quorvane::ui::MainWindow window;
-    window.fileChooser = [&](const QString&, const QString&, const QString&) -> std::optional<QString> {
-        return QString::fromStdString(file.string());
-    };
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(window.findChild<QWidget*>("Command1"), Qt::LeftButton);
-    std::filesystem::remove(file);
-    window.pictureMenu()->previewAction()->trigger();
-    quorvane::ui::PreviewWindow* preview = window.previewWindow();
+    // (255, 128, 0), (0, 0, 255) over (0, 255, 0), (255, 255, 255).
+    OpenedWindow opened(2, 2, {0x0080FF, 0xFF0000, 0x00FF00, 0xFFFFFF});
+    ASSERT_TRUE(opened.exposed);
+    opened.window.pictureMenu()->previewAction()->trigger();
+    quorvane::ui::PreviewWindow* preview = opened.window.previewWindow();
     ASSERT_NE(preview, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
 
