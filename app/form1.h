@@ -103,7 +103,7 @@ private:
 
     MainView& view_;
     MainState state_;
-    Preview* preview_ = nullptr; // the window's, once opened; it outlives this form's handlers
+    Preview* preview_ = nullptr; // the view's, once opened; the view keeps it while it calls these handlers
 };
 
 } // namespace quorvane::app
