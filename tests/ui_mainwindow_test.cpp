@@ -368,17 +368,22 @@ TEST_F(RealMainWindow, PictureGivenAtStartUpAndTheDialogsStartingFolder) {
 // A file dropped anywhere on the window opens as if chosen in the dialog: on the text box too, where a
 // plain text drop would otherwise land.
 TEST_F(RealMainWindow, AFileDroppedOnTheWindowOpensIt) {
-    const QString file = QString::fromStdString(image("dropped.bmp", 2, 1, {0x0000FF, 0xFF0000}));
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(file)});
-    QWidget* target = child<QPlainTextEdit>("Text2")->viewport();
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-    EXPECT_EQ(child<QLineEdit>("Text1")->text(), "1x2 - " + file);
+    const auto drop = [&](QWidget* target, const std::string& name) {
+        const QString file = QString::fromStdString(image(name, 2, 1, {0x0000FF, 0xFF0000}));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &dropped);
+        EXPECT_EQ(child<QLineEdit>("Text1")->text(), "1x2 - " + file);
+    };
+    drop(child<QPlainTextEdit>("Text2")->viewport(), "dropped.bmp");
     EXPECT_TRUE(child<QPlainTextEdit>("Text2")->toPlainText().isEmpty());
+    auto* preview = openPreview();
+    drop(preview, "onthepreview.bmp");
+    EXPECT_EQ(preview->pictureView()->image().size(), QSize(2, 1)) << "the preview follows the dropped picture";
     EXPECT_TRUE(messages.empty());
 }
 

@@ -379,7 +379,12 @@ void MainWindow::setShowAsDisplayedTicked(bool ticked) { pictureMenu_->setShowAs
 std::string MainWindow::programFolder() const { return fromQt(folderLocator()); }
 
 app::Preview& MainWindow::preview() {
-    if (!preview_) preview_ = std::make_unique<PreviewWindow>(this);
+    if (!preview_) {
+        preview_ = std::make_unique<PreviewWindow>(this);
+        // A file dropped on the preview opens as one dropped here, and the preview follows it.
+        preview_->setAcceptDrops(true);
+        preview_->installEventFilter(this);
+    }
     return preview_->preview();
 }
 

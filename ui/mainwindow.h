@@ -78,8 +78,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // A file dragged from the file manager opens wherever on the window it is dropped, the text boxes
-    // included; dragged text still goes into them as before.
+    // A file dragged from the file manager opens wherever on the window (or the preview) it is dropped,
+    // the text boxes included; dragged text still goes into them as before.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
