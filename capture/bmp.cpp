@@ -68,10 +68,7 @@ public:
             if (auto error = checkRowsPresent()) return error;
         }
         // RLE data can describe any size in a few bytes: cap what a file may make us produce.
-        if (auto error = refuseBeyond(static_cast<std::uint64_t>(h_.width), static_cast<std::uint64_t>(h_.height),
-                                      sink_.pixelLimit())) {
-            return error;
-        }
+        if (auto error = sink_.refuseBeyondLimit(h_.width, h_.height)) return error;
         alpha_ = h_.encoding == Encoding::Bitfields && h_.alphaMask != 0;
         sink_.start({h_.width, h_.height}, alpha_);
         line_.resize(static_cast<std::size_t>(h_.width));
@@ -110,8 +107,7 @@ private:
     }
 
     DecodeError readFailure() const {
-        return fail(file_.failed() ? "it could not be read (" + file_.error() + ")"
-                                   : std::string("the file is truncated (it changed while it was read)"));
+        return fail(file_.shortReadReason("the file is truncated (it changed while it was read)"));
     }
 
     std::optional<DecodeError> paletteColor(std::uint32_t index, std::uint32_t& color) const {
@@ -254,7 +250,7 @@ std::optional<DecodeError> decodeBmp(ByteSource& file, RowSink& sink) {
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(kHeadBytes, file.size())));
     file.seek(0);
     if (!file.readAll(head.data(), head.size())) {
-        return fail(file.failed() ? "it could not be read (" + file.error() + ")" : "the file is truncated");
+        return fail(file.shortReadReason());
     }
     auto parsed = detail::parseHeader(head);
     if (auto* error = std::get_if<DecodeError>(&parsed)) return *error;

@@ -36,7 +36,7 @@ class GifRead {
     DecodeError failure() const {
         const int code = gif_ ? gif_->Error : error_;
         const char* text = GifErrorString(code);
-        if (reader_.file.failed()) return {"it could not be read (" + reader_.file.error() + ")"};
+        if (reader_.file.failed()) return {reader_.file.shortReadReason()};
         if (reader_.ranOut || code == D_GIF_ERR_READ_FAILED || code == D_GIF_ERR_EOF_TOO_SOON) {
             return {"the file is truncated"};
         }
@@ -114,10 +114,7 @@ std::optional<DecodeError> decodeGif(ByteSource& file, RowSink& sink) {
     if (!gif) return read.failure();
     if (gif->SWidth < 1 || gif->SHeight < 1) return DecodeError{"its logical screen has no pixels"};
     if (auto refusal = sink.declared({gif->SWidth, gif->SHeight})) return refusal;
-    if (auto error = refuseBeyond(static_cast<std::uint64_t>(gif->SWidth), static_cast<std::uint64_t>(gif->SHeight),
-                                  sink.pixelLimit())) {
-        return error;
-    }
+    if (auto error = sink.refuseBeyondLimit(gif->SWidth, gif->SHeight)) return error;
 
     int transparent = -1; // from the graphic control extension before the first frame
     while (true) {

@@ -191,7 +191,7 @@ std::optional<DecodeError> decodeJpeg(ByteSource& file, RowSink& sink) {
     const int w = static_cast<int>(info.image_width), h = static_cast<int>(info.image_height);
     const DeclaredSize shown = swapped ? DeclaredSize{h, w} : DeclaredSize{w, h};
     refusal = sink.declared(shown);
-    if (!refusal) refusal = refuseBeyond(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h), sink.pixelLimit());
+    if (!refusal) refusal = sink.refuseBeyondLimit(w, h);
     if (refusal) return refusal;
 
     // The smallest of the library's scales that still gives the sink the samples it can use: decoding

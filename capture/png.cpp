@@ -17,8 +17,7 @@ struct Reader {
 void readBytes(png_structp png, png_bytep out, png_size_t length) {
     auto* reader = static_cast<Reader*>(png_get_io_ptr(png));
     if (!reader->file.readAll(out, length)) {
-        reader->error = reader->file.failed() ? "it could not be read (" + reader->file.error() + ")"
-                                              : std::string("the file is truncated");
+        reader->error = reader->file.shortReadReason();
         png_error(png, "truncated");
     }
 }
@@ -142,7 +141,7 @@ std::optional<DecodeError> decodePng(ByteSource& file, RowSink& sink) {
         refusal = sink.declared({static_cast<int>(width), static_cast<int>(height)});
         if (refusal) return refusal;
     }
-    refusal = refuseBeyond(width, height, sink.pixelLimit());
+    refusal = sink.refuseBeyondLimit(width, height);
     if (refusal) return refusal;
     if (sink.averages()) png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
     // Palette to RGB, tRNS to alpha, low-bit grey to 8 bits, grey to RGB; no gamma is applied. An

@@ -43,6 +43,9 @@ class RowSink {
     // The most pixels the sink takes, and the most of anything else a file may ask a decoder to
     // produce (a GIF frame larger than its screen): each decoder refuses beyond it before start().
     virtual std::uint64_t pixelLimit() const = 0;
+    std::optional<DecodeError> refuseBeyondLimit(std::uint64_t width, std::uint64_t height) const {
+        return refuseBeyond(width, height, pixelLimit());
+    }
 
   private:
     std::vector<std::uint32_t> colours_; // rgbRow's row as colour values, for sinks that take only those

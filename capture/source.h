@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace quorvane::capture {
 
@@ -33,6 +34,10 @@ class ByteSource {
 
     bool failed() const { return !error_.empty(); }
     const std::string& error() const { return error_; } // the system's words for a failed read
+    // Why a read came up short, for a decoder's message: the system's words if it failed, else `ended`.
+    std::string shortReadReason(std::string_view ended = "the file is truncated") const {
+        return failed() ? "it could not be read (" + error_ + ")" : std::string(ended);
+    }
 
   private:
     std::span<const std::uint8_t> memory_;
