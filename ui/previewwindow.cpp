@@ -173,11 +173,14 @@ void PreviewWindow::fitToContent() {
     resize(wanted);
 }
 
+// Fitted again only when the views change size (another picture): a new depth or panel setting leaves
+// the window as the user has sized it.
 void PreviewWindow::showViews(const codegen::DisplayedPicture& picture, const codegen::DisplayedPicture& panel) {
+    const QSize before = panelView_->size();
     pictureView_->setImage(toQImage(picture));
     panelView_->setImage(toQImage(panel));
     save_->setEnabled(panel.width > 0);
-    fitToContent();
+    if (panelView_->size() != before) fitToContent();
 }
 
 void PreviewWindow::showZoom(int zoom, bool grid) {
