@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/folders.h"
+#include "app/frame.h"
 #include "app/preview.h"
 #include "capture/capture.h"
 #include "codegen/atomicfile.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <tuple>
 #include <stdexcept>
 #include <filesystem>
 
@@ -27,7 +29,7 @@ void Form1::Form_Load() {
 void Form1::ClearData() {
     state_.componentCount = 0;
     state_.outputCount = 0;
-    state_.componentStore.fill(0);
+    std::fill(state_.componentStore.begin(), state_.componentStore.end(), 0);
 }
 
 // No failure may end the program or leave a half-done action: each handler computes before it changes
@@ -45,13 +47,51 @@ void Form1::Command2_Click() { guarded([this] { makeCode(); }); }
 void Form1::Command3_Click() { guarded([this] { makeHeaderFile(); }); }
 void Form1::Command4_Click() { guarded([this] { view_.openColorConverter(); }); }
 
+// The caption names the picture's own pixel, also where the frame shows the picture scaled down.
 void Form1::Picture1_MouseMove(int, int, int x, int y) {
+    const capture::Picture& shown = state_.picture;
+    if (shown.width > 0) std::tie(x, y) = pictureAt(x, y, shown.width, shown.height);
     view_.setCaption("Quorvane Tessaline. (MOUSE) X: " + decimalText(x) + " Y: " + decimalText(y));
 }
 
 void Form1::Picture1_DblClick() { openPreview(); }
 
-void Form1::Option_Click() { updatePreview(); }
+void Form1::Option_Click() {
+    if (state_.moreDepth) {
+        state_.moreDepth.reset();
+        view_.showDepth(selectedDepth(), availableDepths());
+    }
+    updatePreview();
+}
+
+std::vector<codegen::Depth> Form1::availableDepths() const {
+    if (state_.display) return state_.display->depthList();
+    std::vector<codegen::Depth> all;
+    for (const codegen::ColorFormat& format : codegen::colorFormats()) all.push_back(format.depth);
+    return all;
+}
+
+// 18 and 24 Bit have no option of their own: choosing one clears the three.
+void Form1::chooseDepth(codegen::Depth depth) {
+    const bool option = depth == codegen::Depth::Bits8 || depth == codegen::Depth::Bits12 || depth == codegen::Depth::Bits16;
+    state_.moreDepth = option ? std::nullopt : std::optional{depth};
+    view_.showDepth(depth, availableDepths());
+}
+
+void Form1::setMoreDepth(codegen::Depth depth) {
+    const auto available = availableDepths();
+    if (std::find(available.begin(), available.end(), depth) == available.end()) return;
+    chooseDepth(depth);
+    updatePreview();
+}
+
+// A module comes with its default depth; back on the 132 x 132 panel every depth is there again and the
+// chosen one stays.
+void Form1::setDisplay(const std::optional<codegen::DisplayPreset>& display) {
+    state_.display = display;
+    chooseDepth(display ? display->defaultDepth : selectedDepth());
+    updatePreview();
+}
 
 void Form1::openPreview() {
     preview_ = &view_.preview();
@@ -91,7 +131,11 @@ void Form1::openPicturePath(const std::string& chosen, bool fitThisOnce) {
     // whose pixels are captured.
     if (chosen.size() < 2) return;
 
-    auto loaded = capture::loadPicture(chosen, {.fit = fitThisOnce || state_.fitLarger});
+    // The picture as opened may be as large as the display turned back by the panel's rotation.
+    const codegen::PictureSize frame =
+        codegen::panelSize(state_.display ? state_.display->size : codegen::kDefaultPanel, state_.panel);
+    auto loaded = capture::loadPicture(
+        chosen, {.fit = fitThisOnce || state_.fitLarger, .maxWidth = frame.width, .maxHeight = frame.height});
     if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
         // The way out of "too large" is offered where the user meets it, not only in the menu.
         if (error->kind == capture::LoadError::Kind::TooLarge && error->fittable) {
@@ -102,7 +146,7 @@ void Form1::openPicturePath(const std::string& chosen, bool fitThisOnce) {
         return;
     }
     const auto& picture = std::get<capture::Picture>(loaded);
-    view_.showPicture(picture);
+    view_.showPicture(framedPicture(picture));
 
     // A new picture is shown as it is: the display's view belonged to the last one.
     if (state_.showAsDisplayed) {
@@ -119,6 +163,7 @@ void Form1::openPicturePath(const std::string& chosen, bool fitThisOnce) {
     state_.imageLoaded = 1;
     view_.setText(TextBox::Text1, state_.heightText + "x" + state_.widthText + " - " + state_.imagePath);
 
+    if (state_.componentStore.size() < 3 * picture.pixels.size()) state_.componentStore.resize(3 * picture.pixels.size());
     state_.componentCount = capture::captureComponents(picture, state_.componentStore);
     state_.picture = picture;
     state_.pixelColor = static_cast<std::int32_t>(picture.pixels.back());
@@ -130,6 +175,7 @@ void Form1::openPicturePath(const std::string& chosen, bool fitThisOnce) {
 }
 
 codegen::Depth Form1::selectedDepth() const {
+    if (state_.moreDepth) return *state_.moreDepth;
     if (view_.isSelected(OptionButton::Option1)) return codegen::Depth::Bits8;
     if (view_.isSelected(OptionButton::Option2)) return codegen::Depth::Bits12;
     return codegen::Depth::Bits16;
@@ -140,7 +186,8 @@ codegen::CodeOptions Form1::currentOptions() const {
             .target = view_.isSelected(OptionButton::Option4) ? codegen::Target::Pic : codegen::Target::Arm,
             .arrayName = codegen::imageNameFromPath(state_.imagePath),
             .dither = state_.dithering,
-            .panel = state_.panel};
+            .panel = state_.panel,
+            .sizeHeader = state_.display ? state_.display->sizeHeader() : codegen::SizeHeader::Bytes8};
 }
 
 void Form1::makeCode() {
@@ -160,10 +207,11 @@ void Form1::makeCode() {
     view_.addListItems(ListBox::List3, codegen::list3Items(code.conversion));
 
     // fileValues keeps whatever stands above the new image, as a fixed array does.
+    if (state_.fileValues.size() < code.fileImage.size()) state_.fileValues.resize(code.fileImage.size());
     std::copy(code.fileImage.begin(), code.fileImage.end(), state_.fileValues.begin());
     state_.outputCount = static_cast<std::int32_t>(code.outputCount());
     state_.outputText = code.text.valueLine;
-    state_.fileByteCount = code.dataByteCount();
+    state_.fileByteCount = code.rawFile.size();
     state_.fileOptions = options;
 
     view_.setText(TextBox::Text2, code.text.joined("\r\n"));
@@ -195,19 +243,20 @@ void Form1::showCurrentPicture() {
     if (state_.imageLoaded == 0) return;
     const bool haveFile = state_.outputCount > 0;
     if (!state_.showAsDisplayed || !haveFile) {
-        view_.showPicture(state_.picture);
+        view_.showPicture(framedPicture(state_.picture));
         return;
     }
     const auto bytes = codegen::rawFileBytes(state_.fileValues, state_.fileByteCount);
     const codegen::CodeOptions& made = state_.fileOptions;
-    const auto displayed = codegen::displayedPicture(bytes, made.depth, made.byteOrder, made.panel);
+    const codegen::PictureSize received = codegen::panelSize({state_.picture.width, state_.picture.height}, made.panel);
+    const auto displayed = codegen::displayedPicture(bytes, made.rawLayout(), made.panel, received);
     if (!displayed) throw std::logic_error("the file image does not read back");
     capture::Picture shown{.width = displayed->width, .height = displayed->height, .pixels = {}, .alpha = {}};
     const std::vector<std::uint8_t>& rgb = displayed->rgb;
     for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
         shown.pixels.push_back(capture::colorValue(rgb[i], rgb[i + 1], rgb[i + 2]));
     }
-    view_.showPicture(shown);
+    view_.showPicture(framedPicture(shown));
 }
 
 void Form1::makeHeaderFile() {

@@ -20,6 +20,11 @@
 // as the display shows it", which puts the file image of the last "Make Code", read back as the panel
 // reads it and with the panel's transforms undone, in Picture1 instead of the picture as opened.
 //
+// The same menu chooses the display: the 132 x 132 panel of old (every depth), or a module by name, whose
+// size "Open BMP" fits to, whose depths alone can be chosen and whose default depth is chosen with it (18
+// and 24 Bit through "More depths", which clears the three depth options). A display over 256 in a side
+// has two-byte sizes. A picture larger than the 132 x 132 frame is shown in it scaled down (frame.h).
+//
 // "Preview…" in the same menu, or a double-click on the picture, opens the preview window beside this one:
 // the picture and the panel's view of it, zoomed, kept up to date with every choice above and with the
 // depth option, without "Make Code" and without touching this window's state.
@@ -27,11 +32,14 @@
 // Each handler talks to the window only through MainView, so all of this runs without a toolkit.
 
 #include "app/mainview.h"
+#include "capture/capture.h"
+#include "codegen/displays.h"
 #include "codegen/imagecode.h"
 
-#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvane::app {
 
@@ -41,14 +49,16 @@ struct MainState {
     std::string widthText;
     std::string heightText;
     std::string outputText;     // the value line of the last "Make Code", also on the clipboard
-    std::array<std::int32_t, 60001> componentStore{};
+    // Fixed at 60,001 entries for the 132 x 132 panel; a larger display's picture makes them longer.
+    std::vector<std::int32_t> componentStore = std::vector<std::int32_t>(capture::kStoreEntries);
     std::int32_t componentCount = 0;
-    std::array<std::int16_t, 60001> fileValues{};
+    std::vector<std::int16_t> fileValues = std::vector<std::int16_t>(capture::kStoreEntries);
     std::int32_t outputCount = 0;
     std::int32_t pixelColor = 0;
     std::uint8_t pixelRed = 0, pixelGreen = 0, pixelBlue = 0;
-    // Bytes of the raw file that the last "Make Code" prepared. The packed count alone cannot tell it:
-    // a 1-pixel image packs to 2 values at every depth, but has 1, 2 or 2 data bytes.
+    // Bytes of the raw file that the last "Make Code" prepared, size bytes included. The packed count
+    // alone cannot tell it: a 1-pixel image packs to 2 values at 8, 12 and 16 Bit, but has 1, 2 or 2 data
+    // bytes.
     std::size_t fileByteCount = 0;
     // As opened: its size is what Make Code converts (the texts above are the window's own), and it is
     // shown again after the display's view.
@@ -56,6 +66,8 @@ struct MainState {
     codegen::CodeOptions fileOptions; // the options that made the file image in fileValues
     codegen::Dither dithering = codegen::Dither::None;
     codegen::PanelOptions panel;
+    std::optional<codegen::DisplayPreset> display; // none: the 132 x 132 panel, every depth
+    std::optional<codegen::Depth> moreDepth;       // 18 or 24 Bit, chosen instead of the three options
     bool fitLarger = false;
     bool showAsDisplayed = false;
 };
@@ -73,7 +85,7 @@ public:
     void Command4_Click(); // "Color Converter"
     void Picture1_MouseMove(int button, int shift, int x, int y);
     void Picture1_DblClick(); // opens the preview
-    void Option_Click();      // a depth option chosen: only the preview follows it before "Make Code"
+    void Option_Click();      // a depth option chosen: "More depths" is cleared, and the preview follows
     void List1_Click();
 
     // A picture given at start-up (quorvane FILE) or dropped on the window: "Open BMP" without the dialog.
@@ -83,6 +95,8 @@ public:
     void setFitLarger(bool fit);
     void setDithering(codegen::Dither dithering);
     void setPanel(const codegen::PanelOptions& panel);
+    void setDisplay(const std::optional<codegen::DisplayPreset>& display);
+    void setMoreDepth(codegen::Depth depth); // "More depths": 18 or 24 Bit
     void setShowAsDisplayed(bool show);
     void openPreview();
 
@@ -97,6 +111,8 @@ private:
     void makeHeaderFile();
     void showCurrentPicture();
     codegen::Depth selectedDepth() const;
+    std::vector<codegen::Depth> availableDepths() const;
+    void chooseDepth(codegen::Depth depth);
     codegen::CodeOptions currentOptions() const; // what "Make Code" would use now
     void updatePreview();
     template <typename Handler> void guarded(Handler handler);

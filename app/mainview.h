@@ -3,6 +3,7 @@
 // widgets; the tests implement it in memory.
 
 #include "capture/bmp.h"
+#include "codegen/format.h"
 
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ public:
     virtual void addListItems(ListBox list, const std::vector<std::string>& items) = 0;
     virtual int selectedListIndex(ListBox list) const = 0; // -1 when nothing is selected
     virtual bool isSelected(OptionButton option) const = 0;
+    // The depth shown as chosen, without calling back: its option, or for 18 and 24 Bit none of the three
+    // options and its entry under "More depths" ticked; only the available depths can be chosen.
+    virtual void showDepth(codegen::Depth depth, const std::vector<codegen::Depth>& available) = 0;
 
     virtual void setOpenDialog(const std::string& title, const std::string& filterName,
                                const std::string& pattern) = 0;

@@ -26,22 +26,18 @@ codegen::DisplayedPicture rgbOf(const capture::Picture& picture) {
     return rgb;
 }
 
-const char* depthCaption(codegen::Depth depth) {
-    switch (depth) {
-    case codegen::Depth::Bits8: return "8 Bit";
-    case codegen::Depth::Bits12: return "12 Bit";
-    case codegen::Depth::Bits16: break;
-    }
-    return "16 Bit";
-}
+std::string depthCaption(codegen::Depth depth) { return std::string(codegen::depthName(depth)) + " Bit"; }
 
-const colorconv::DepthCode& codeAt(const colorconv::ColorCodes& codes, codegen::Depth depth) {
+// The converter's own codes at the depths it shows; the others in the same manner.
+colorconv::DepthCode codeAt(const colorconv::ColorCodes& codes, const std::uint8_t* rgb, codegen::Depth depth) {
     switch (depth) {
     case codegen::Depth::Bits8: return codes.bits8;
     case codegen::Depth::Bits12: return codes.bits12;
-    case codegen::Depth::Bits16: break;
+    case codegen::Depth::Bits16: return codes.bits16;
+    case codegen::Depth::Bits18:
+    case codegen::Depth::Bits24: break;
     }
-    return codes.bits16;
+    return colorconv::depthCode(rgb[0], rgb[1], rgb[2], depth);
 }
 
 std::string levels(const std::uint8_t* rgb) {
@@ -53,8 +49,8 @@ std::string levels(const std::uint8_t* rgb) {
 void Preview::setSource(const PreviewSource& source) {
     const codegen::ImageCode code =
         codegen::makeImageCode(source.components, {source.picture.width, source.picture.height}, source.options);
-    auto shown = codegen::displayedPicture(code.rawFile, source.options.depth, source.options.byteOrder,
-                                           source.options.panel);
+    auto shown = codegen::displayedPicture(code.rawFile, source.options.rawLayout(), source.options.panel,
+                                           code.panelSize);
     if (!shown) throw std::logic_error("the file image does not read back");
 
     // Computed in full before anything changes: a failure above leaves the last views standing.
@@ -107,7 +103,7 @@ std::string Preview::pixelStatus(int x, int y) const {
                                 static_cast<std::size_t>(x));
     const std::uint8_t* source = picture_.rgb.data() + at;
     const colorconv::ColorCodes codes = colorconv::colorCodes(source[0], source[1], source[2]);
-    const colorconv::DepthCode& code = codeAt(codes, depth_);
+    const colorconv::DepthCode code = codeAt(codes, source, depth_);
     const auto& [r, g, b] = code.parts;
     return "x " + decimalText(x) + ", y " + decimalText(y) + "   R G B " + levels(source) + "  " +
            codes.colorValueText + "   " + depthCaption(depth_) + " " + decimalText(r) + " " + decimalText(g) + " " +

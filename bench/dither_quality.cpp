@@ -102,7 +102,7 @@ Score score(const std::vector<TestImage>& images, Depth depth, Dither dither) {
     for (const TestImage& image : images) {
         const auto code = makeImageCode(image.components, {kSide, kSide},
                                         {.depth = depth, .arrayName = "test", .dither = dither});
-        const auto shown = displayedPicture(code.rawFile, depth);
+        const auto shown = displayedPicture(code.rawFile, {.depth = depth});
         const std::vector<double> original(image.components.begin(), image.components.end());
         const std::vector<double> displayed(shown->rgb.begin(), shown->rgb.end());
         total.blurred += psnr(blurred(original), blurred(displayed));

@@ -70,7 +70,7 @@ public:
         // RLE data can describe any size in a few bytes: cap what a file may make us produce.
         if (auto error = sink_.refuseBeyondLimit(h_.width, h_.height)) return error;
         alpha_ = h_.encoding == Encoding::Bitfields && h_.alphaMask != 0;
-        sink_.start({h_.width, h_.height}, alpha_);
+        sink_.start({h_.width, h_.height}, alpha_, {});
         line_.resize(static_cast<std::size_t>(h_.width));
         if (alpha_) lineAlpha_.resize(line_.size());
         file_.seek(h_.pixelOffset);

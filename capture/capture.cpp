@@ -44,7 +44,7 @@ class LoadSink : public RowSink {
     LoadSink(const LoadOptions& options, const std::string& name) : options_(options), name_(name) {}
 
     std::optional<DecodeError> declared(DeclaredSize size) override {
-        const bool larger = size.width > options_.maxSide || size.height > options_.maxSide;
+        const bool larger = size.width > options_.maxWidth || size.height > options_.maxHeight;
         const bool fittable = size.width <= kMaxFitSide && size.height <= kMaxFitSide;
         if (larger && !options_.fit) return refuse(LoadError{LoadError::Kind::TooLarge, kTooLargeMessage, fittable});
         if (!fittable) {
@@ -53,22 +53,28 @@ class LoadSink : public RowSink {
                                                 std::to_string(kMaxFitSide) +
                                                 " pixels in a side, the most that can be fitted to the panel"));
         }
-        fitted_ = fittedSize(size.width, size.height, options_.maxSide);
+        declared_ = size;
+        plan_ = fitPlan(size, {options_.maxWidth, options_.maxHeight}, options_.fitMode);
         if (!larger) whole_.emplace(pixelLimit());
         return std::nullopt;
     }
 
-    // An output pixel that spans more than three samples each way touches at least four of them.
+    // Four samples each way under every output pixel of the picture as scaled, the part kept included.
     DeclaredSize smallestUseful(DeclaredSize declared) const override {
         if (whole_) return declared;
-        return {std::min(declared.width, 3 * fitted_.width + 1), std::min(declared.height, 3 * fitted_.height + 1)};
+        return {std::min(declared.width, 4 * plan_.scaled.width), std::min(declared.height, 4 * plan_.scaled.height)};
     }
 
     bool averages() const override { return !whole_; }
 
-    void start(DeclaredSize size, bool alpha) override {
-        if (whole_) return whole_->start(size, alpha);
-        average_.emplace(size, fitted_);
+    void start(DeclaredSize size, bool alpha, const Sampling& sampling) override {
+        if (whole_) return whole_->start(size, alpha, sampling);
+        const auto axis = [](int samples, int source, const SampleAxis& sample, int scaled, int kept) {
+            return AverageAxis{.samples = samples, .source = source, .unit = sample.unit,
+                               .shortFirst = sample.shortFirst, .scaled = scaled, .kept = kept};
+        };
+        average_.emplace(axis(size.width, declared_.width, sampling.across, plan_.scaled.width, plan_.kept.width),
+                         axis(size.height, declared_.height, sampling.down, plan_.scaled.height, plan_.kept.height));
         if (alpha) opaque_.resize(static_cast<std::size_t>(size.width));
     }
 
@@ -107,7 +113,8 @@ class LoadSink : public RowSink {
     const LoadOptions& options_;
     const std::string& name_;
     std::optional<LoadError> refusal_;
-    DeclaredSize fitted_;
+    DeclaredSize declared_;
+    FitPlan plan_;
     std::optional<PictureSink> whole_;
     std::optional<AreaAverage> average_;
     std::vector<std::uint32_t> opaque_; // one row laid over the background

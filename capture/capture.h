@@ -1,6 +1,7 @@
 #pragma once
 // Opening a picture for the display and capturing its pixels into the component store.
 
+#include "capture/fit.h"
 #include "capture/picture.h"
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 
 namespace quorvane::capture {
 
-inline constexpr int kMaxSide = 132;                // the display: 132 x 132 pixels
+inline constexpr int kMaxSide = 132;                // the display: 132 x 132 pixels unless told otherwise
 inline constexpr std::size_t kStoreEntries = 60001; // componentStore's indexes 0..60000
 
 // A picture the panel can take fits in far less; a larger file is refused before it is read. Pictures
@@ -29,18 +30,20 @@ struct LoadError {
 };
 
 struct LoadOptions {
-    bool fit = false;                    // scale a picture larger than the panel down instead of refusing it
+    bool fit = false;                    // scale a picture larger than the frame down instead of refusing it
     std::uint32_t background = 0xFFFFFF; // 0x00BBGGRR under transparent pixels
-    int maxSide = kMaxSide;
+    int maxWidth = kMaxSide;             // the frame: the panel turned back to the picture as opened
+    int maxHeight = kMaxSide;
+    FitMode fitMode = FitMode::Contain;
 };
 
 // Reads and decodes the picture at path, whatever its format (recognised by its first bytes), lays any
-// transparency over the background and, with `fit`, scales a larger picture down to fit maxSide x maxSide.
-// The declared size is checked before any pixel is decoded, so a refused file costs only its headers:
-// without `fit` a side over maxSide is refused as too large; with it, a side over kMaxFitSide. A picture
-// that is fitted is never held whole: its rows go from the decoder straight into the area average, a
-// JPEG is decoded at the smallest scale at which every output pixel still spans more than three decoded
-// samples each way (so it touches at least 4 x 4 of them), and the file is read a piece at a time.
+// transparency over the background and, with `fit`, fits a picture larger than maxWidth x maxHeight into
+// it (fitPlan). The declared size is checked before any pixel is decoded, so a refused file costs only
+// its headers: without `fit` a picture wider or higher than the frame is refused as too large; with it, a
+// side over kMaxFitSide. A picture that is fitted is never held whole: its rows go from the decoder
+// straight into the area average, a JPEG is decoded at the smallest scale at which every output pixel
+// spans at least four decoded samples each way, and the file is read a piece at a time.
 std::variant<Picture, LoadError> loadPicture(const std::string& path, const LoadOptions& options = {});
 
 // loadPicture's checks on bytes already in memory; `name` stands for the file in messages.

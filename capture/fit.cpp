@@ -74,29 +74,45 @@ Picture composite(Picture picture, std::uint32_t background) {
     return picture;
 }
 
-DeclaredSize fittedSize(int width, int height, int side) {
-    if (width <= side && height <= side) return {width, height};
-    const double s = std::min(static_cast<double>(side) / width, static_cast<double>(side) / height);
-    return {std::max(1, static_cast<int>(std::lround(width * s))),
-            std::max(1, static_cast<int>(std::lround(height * s)))};
+FitPlan fitPlan(DeclaredSize picture, DeclaredSize frame, FitMode mode) {
+    const double w = picture.width, h = picture.height;
+    const bool fits = picture.width <= frame.width && picture.height <= frame.height;
+    if (mode == FitMode::Contain && fits) return {picture, picture};
+    const double s = mode == FitMode::Contain ? std::min(frame.width / w, frame.height / h)
+                                              : std::min(1.0, std::max(frame.width / w, frame.height / h));
+    const DeclaredSize scaled{std::max(1, static_cast<int>(std::lround(w * s))),
+                              std::max(1, static_cast<int>(std::lround(h * s)))};
+    return {scaled, {std::min(scaled.width, frame.width), std::min(scaled.height, frame.height)}};
 }
 
-// Output o covers [o * in / out, (o + 1) * in / out) of the input, and each input index's share of it is
-// the overlap over that width. Scaling down, an input index meets at most two outputs.
-std::vector<AreaAverage::Share> AreaAverage::shares(int in, int out) {
-    std::vector<Share> result(static_cast<std::size_t>(in));
-    const double scale = static_cast<double>(in) / out;
-    for (int o = 0; o < out; ++o) {
-        const double start = o * scale, end = (o + 1) * scale;
-        for (int i = static_cast<int>(std::floor(start)); i < in && i < end; ++i) {
-            const double overlap = std::min<double>(i + 1, end) - std::max<double>(i, start);
+DeclaredSize fittedSize(int width, int height, int side) {
+    return fitPlan({width, height}, {side, side}, FitMode::Contain).kept;
+}
+
+// Output o covers [(o + offset) * step, (o + 1 + offset) * step) of the picture's pixels, and each
+// sample's share of it is the overlap over that width. Each sample spans at most one output's width, so
+// it meets at most two outputs.
+std::vector<AreaAverage::Share> AreaAverage::shares(const AverageAxis& axis) {
+    std::vector<Share> result(static_cast<std::size_t>(axis.samples));
+    const double step = static_cast<double>(axis.source) / axis.scaled;
+    const double offset = (axis.scaled - axis.kept) / 2.0;
+    const double lead = axis.shortFirst ? axis.samples * axis.unit - axis.source : 0;
+    for (int o = 0; o < axis.kept; ++o) {
+        const double start = (o + offset) * step, end = (o + 1 + offset) * step;
+        // One sample early, in case rounding put the start just past a sample's edge.
+        const int first = std::max(0, static_cast<int>(std::floor((start + lead) / axis.unit)) - 1);
+        for (int i = first; i < axis.samples; ++i) {
+            const double from = std::max(0.0, i * axis.unit - lead);
+            const double to = std::min<double>(axis.source, (i + 1) * axis.unit - lead);
+            if (from >= end) break;
+            const double overlap = std::min(to, end) - std::max(from, start);
             if (overlap <= 0) continue;
             Share& share = result[static_cast<std::size_t>(i)];
             if (share.first == 0) {
                 share.output = static_cast<std::uint32_t>(o);
-                share.first = overlap / scale;
+                share.first = overlap / step;
             } else {
-                share.second = overlap / scale;
+                share.second = overlap / step;
             }
         }
     }
@@ -104,34 +120,47 @@ std::vector<AreaAverage::Share> AreaAverage::shares(int in, int out) {
 }
 
 AreaAverage::AreaAverage(DeclaredSize in, DeclaredSize out)
-    : out_(out), wholeShare_(1 / (static_cast<double>(in.width) / out.width)),
-      rowSums_(3 * static_cast<std::size_t>(out.width)),
-      sums_(3 * static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height)) {
-    if (out.width < 1 || out.height < 1 || in.width < out.width || in.height < out.height) {
-        throw std::invalid_argument("AreaAverage: " + std::to_string(in.width) + " x " + std::to_string(in.height) +
-                                    " does not scale down to " + std::to_string(out.width) + " x " +
-                                    std::to_string(out.height));
+    : AreaAverage({.samples = in.width, .source = in.width, .scaled = out.width, .kept = out.width},
+                  {.samples = in.height, .source = in.height, .scaled = out.height, .kept = out.height}) {}
+
+AreaAverage::AreaAverage(const AverageAxis& across, const AverageAxis& down)
+    : out_{across.kept, down.kept}, wholeShare_(across.unit / (static_cast<double>(across.source) / across.scaled)),
+      rowSums_(3 * static_cast<std::size_t>(std::max(0, across.kept))),
+      sums_(3 * static_cast<std::size_t>(std::max(0, across.kept)) * static_cast<std::size_t>(std::max(0, down.kept))) {
+    for (const AverageAxis* axis : {&across, &down}) {
+        const bool valid = axis->kept >= 1 && axis->kept <= axis->scaled && axis->samples >= 1 && axis->unit > 0 &&
+                           axis->samples * axis->unit >= axis->source &&
+                           axis->unit * axis->scaled <= axis->source * (1 + 1e-12);
+        if (!valid) {
+            throw std::invalid_argument("AreaAverage: " + std::to_string(axis->samples) + " samples of " +
+                                        std::to_string(axis->source) + " pixels do not scale down to " +
+                                        std::to_string(axis->scaled) + ", keeping " + std::to_string(axis->kept));
+        }
     }
-    across_ = shares(in.width, out.width);
-    down_ = shares(in.height, out.height);
-    // The same shares, seen from each output column: a run of whole pixels between two partial ones.
-    columns_.resize(static_cast<std::size_t>(out.width));
+    across_ = shares(across);
+    down_ = shares(down);
+    // The same shares, seen from each output column: its first and last samples, and the run between.
+    columns_.resize(static_cast<std::size_t>(out_.width));
+    std::vector<std::int32_t> firstOf(columns_.size(), -1), lastOf(columns_.size(), -1);
     for (std::size_t x = 0; x < across_.size(); ++x) {
         const Share& share = across_[x];
-        Column& column = columns_[share.output];
-        const bool whole = share.second == 0 && share.first == wholeShare_;
-        if (whole) {
-            if (column.wholeEnd == column.wholeBegin) column.wholeBegin = static_cast<std::uint32_t>(x);
-            column.wholeEnd = static_cast<std::uint32_t>(x + 1);
-        } else if (column.wholeEnd == column.wholeBegin && column.left < 0) {
-            column.left = static_cast<std::int32_t>(x), column.leftShare = share.first;
-        } else {
-            column.right = static_cast<std::int32_t>(x), column.rightShare = share.first;
+        if (share.none()) continue;
+        for (std::uint32_t o = share.output; o <= share.output + (share.second != 0 ? 1u : 0u); ++o) {
+            if (firstOf[o] < 0) firstOf[o] = static_cast<std::int32_t>(x);
+            lastOf[o] = static_cast<std::int32_t>(x);
         }
-        if (share.second != 0) {
-            Column& next = columns_[share.output + 1];
-            next.left = static_cast<std::int32_t>(x), next.leftShare = share.second;
-        }
+    }
+    const auto shareIn = [this](std::int32_t x, std::uint32_t o) {
+        const Share& share = across_[static_cast<std::size_t>(x)];
+        return share.output == o ? share.first : share.second;
+    };
+    for (std::uint32_t o = 0; o < columns_.size(); ++o) {
+        Column& column = columns_[o];
+        column.left = firstOf[o];
+        column.leftShare = shareIn(firstOf[o], o);
+        if (lastOf[o] != firstOf[o]) column.right = lastOf[o], column.rightShare = shareIn(lastOf[o], o);
+        column.wholeBegin = static_cast<std::uint32_t>(firstOf[o] + 1);
+        column.wholeEnd = static_cast<std::uint32_t>(std::max(firstOf[o] + 1, lastOf[o]));
     }
 }
 
@@ -167,6 +196,7 @@ void AreaAverage::addPixels(int first, int step, std::span<const std::uint32_t> 
     for (const std::uint32_t c : colours) {
         const Share& share = across_[x];
         x += static_cast<std::size_t>(step);
+        if (share.none()) continue;
         const double r = linear[c & 0xFF], g = linear[(c >> 8) & 0xFF], b = linear[(c >> 16) & 0xFF];
         double* out = row + 3 * share.output;
         out[0] += share.first * r, out[1] += share.first * g, out[2] += share.first * b;
@@ -175,6 +205,7 @@ void AreaAverage::addPixels(int first, int step, std::span<const std::uint32_t> 
 }
 
 void AreaAverage::add(int y, int first, int step, std::span<const std::uint32_t> colours) {
+    if (down_[static_cast<std::size_t>(y)].none()) return; // a row outside the kept window
     // Across first, into one row of output sums; then that row into the output rows that y falls in.
     if (first == 0 && step == 1 && colours.size() == across_.size()) {
         addWholeRow([colours](std::uint32_t x, std::uint32_t& r, std::uint32_t& g, std::uint32_t& b) {
@@ -189,6 +220,7 @@ void AreaAverage::add(int y, int first, int step, std::span<const std::uint32_t>
 
 void AreaAverage::addRgb(int y, std::span<const std::uint8_t> rgb) {
     if (rgb.size() != 3 * across_.size()) throw std::invalid_argument("AreaAverage: an RGB row of the wrong width");
+    if (down_[static_cast<std::size_t>(y)].none()) return;
     addWholeRow([rgb](std::uint32_t x, std::uint32_t& r, std::uint32_t& g, std::uint32_t& b) {
         r = rgb[3 * x], g = rgb[3 * x + 1], b = rgb[3 * x + 2];
     });

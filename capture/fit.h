@@ -25,17 +25,47 @@ inline std::uint32_t overBackground(std::uint32_t colour, std::uint32_t alpha, s
 // Every pixel over `background`. The result is opaque; an opaque picture is returned as it is.
 Picture composite(Picture picture, std::uint32_t background);
 
-// The size a picture is scaled to so that it fits within side x side with its aspect ratio:
-// s = min(side / w, side / h), max(1, round(w * s)) x max(1, round(h * s)); a picture that fits keeps its
-// size.
+enum class FitMode {
+    Contain, // the whole picture, as large as fits in the frame
+    Cover    // the frame filled, the picture's middle kept; never scaled up
+};
+
+// How a picture is fitted to a frame: scaled to `scaled`, of which the middle `kept` is the output.
+//   Contain: a picture that fits keeps its size; any other is scaled by s = min(W / w, H / h) to
+//            max(1, round(w * s)) x max(1, round(h * s)), all of it kept.
+//   Cover:   s = min(1, max(W / w, H / h)), the same rounding, and the middle min(scaled, frame) kept.
+struct FitPlan {
+    DeclaredSize scaled;
+    DeclaredSize kept;
+};
+FitPlan fitPlan(DeclaredSize picture, DeclaredSize frame, FitMode mode);
+
+// Contain into side x side: fitPlan's kept size.
 DeclaredSize fittedSize(int width, int height, int side);
+
+// One direction of an area average. The picture is `source` pixels long this way and comes as `samples`
+// decoded samples, each standing for `unit` of its pixels (a JPEG decoded at n/8 has units of 8 / n),
+// except the sample at the short end, which stands for what is left: the last, or with shortFirst (a
+// picture turned upright) the first. The picture is scaled to `scaled` output pixels of which the middle
+// `kept` are the output: output o covers the pixels from (o + (scaled - kept) / 2) * source / scaled to
+// (o + 1 + (scaled - kept) / 2) * source / scaled.
+struct AverageAxis {
+    int samples = 0;
+    int source = 0;
+    double unit = 1;
+    bool shortFirst = false;
+    int scaled = 0;
+    int kept = 0;
+};
 
 // The area average of a picture into a smaller one: each output pixel is the mean of the exact part of
 // the picture it covers, in linear light (sRGB decoded, averaged, encoded again). Rows may come in any
 // order, whole or in interlaced passes; only the output's sums are kept, never the picture.
 class AreaAverage {
   public:
-    // in is at least out in each direction.
+    // Every output pixel spans at least one sample each way.
+    AreaAverage(const AverageAxis& across, const AverageAxis& down);
+    // in is at least out in each direction; every sample one pixel, all of it kept.
     AreaAverage(DeclaredSize in, DeclaredSize out);
 
     // Opaque colour values of row y at x = first, first + step, ...
@@ -45,20 +75,21 @@ class AreaAverage {
     Picture result() const;
 
   private:
-    // Where one input index falls along an axis: the output index it starts in, its share of that
-    // output and of the next (0 when it lies wholly inside the first).
+    // Where one sample falls along an axis: the output index it starts in, its share of that output and
+    // of the next (0 when it lies wholly inside the first). A sample outside the kept window has none.
     struct Share {
         std::uint32_t output = 0;
         double first = 0, second = 0;
+        bool none() const { return first == 0 && second == 0; }
     };
-    // One output column of a whole row: the input pixels it covers whole, all with the same share, and
-    // the one on each side that it covers in part (none when the edge falls between two pixels).
+    // One output column of a whole row: its first and last samples, each with its own share, and the
+    // samples between them, which it covers whole and which all have the same share.
     struct Column {
         std::uint32_t wholeBegin = 0, wholeEnd = 0;
         std::int32_t left = -1, right = -1;
         double leftShare = 0, rightShare = 0;
     };
-    static std::vector<Share> shares(int in, int out);
+    static std::vector<Share> shares(const AverageAxis& axis);
     // pixel(x, r, g, b) gives the channels of pixel x.
     template <typename Pixel> void addWholeRow(Pixel pixel);
     void addPixels(int first, int step, std::span<const std::uint32_t> colours);

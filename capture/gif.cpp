@@ -72,7 +72,7 @@ std::optional<DecodeError> giveFrame(GifRead& read, const ColorMapObject& map, i
     GifFileType* gif = read.get();
     const GifImageDesc& frame = gif->Image;
     const int screenWidth = gif->SWidth, screenHeight = gif->SHeight;
-    sink.start({screenWidth, screenHeight}, true);
+    sink.start({screenWidth, screenHeight}, true, {});
     std::vector<std::uint32_t> colours(static_cast<std::size_t>(screenWidth), 0);
     std::vector<std::uint8_t> alpha(colours.size(), 0);
     for (int y = 0; y < screenHeight; ++y) {

@@ -8,6 +8,7 @@
 #include <jerror.h>
 #include <libexif/exif-data.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,11 @@ bool swapsSides(int orientation) {
     return orientation >= 5;
 }
 
+// Whether turning upright reverses the picture's rows (flipsDown) or its columns (flipsAcross) as shown,
+// so that the short samples of a reduced decode come first instead of last.
+bool flipsAcross(int orientation) { return orientation == 2 || orientation == 3 || orientation == 6 || orientation == 7; }
+bool flipsDown(int orientation) { return orientation == 3 || orientation == 4 || orientation == 7 || orientation == 8; }
+
 // Where the stored pixel (x, y) of a w x h picture lands when turned upright.
 void orient(int orientation, int w, int h, int x, int y, int& ox, int& oy) {
     switch (orientation) {
@@ -195,23 +201,26 @@ std::optional<DecodeError> decodeJpeg(ByteSource& file, RowSink& sink) {
     if (refusal) return refusal;
 
     // The smallest of the library's scales that still gives the sink the samples it can use: decoding
-    // at 1/8 costs a fraction of decoding every pixel.
+    // at 1/8 costs a fraction of decoding every pixel. At n/8 each sample stands for 8 / n pixels, the
+    // last of a row or column for what is left; a scale counts only if that many pixels' worth is there
+    // exactly, not by the rounded-up sample count.
     const DeclaredSize useful = sink.smallestUseful(shown);
     const int needW = swapped ? useful.height : useful.width, needH = swapped ? useful.width : useful.height;
+    unsigned eighths = 8;
     if (needW < w || needH < h) {
-        for (unsigned eighths = 1; eighths <= 8; ++eighths) {
-            info.scale_num = eighths;
-            info.scale_denom = 8;
-            jpeg_calc_output_dimensions(&info);
-            if (static_cast<int>(info.output_width) >= needW && static_cast<int>(info.output_height) >= needH) break;
+        for (eighths = 1; eighths < 8; ++eighths) {
+            if (std::int64_t{eighths} * w >= std::int64_t{8} * needW && std::int64_t{eighths} * h >= std::int64_t{8} * needH) break;
         }
+        info.scale_num = eighths;
+        info.scale_denom = 8;
     }
     info.out_color_space = JCS_RGB; // greyscale and YCbCr alike
     jpeg_start_decompress(&info);
 
     const int ow = static_cast<int>(info.output_width), oh = static_cast<int>(info.output_height);
     const DeclaredSize decoded = swapped ? DeclaredSize{oh, ow} : DeclaredSize{ow, oh};
-    sink.start(decoded, false);
+    const double unit = 8.0 / eighths;
+    sink.start(decoded, false, {.across = {unit, flipsAcross(orientation)}, .down = {unit, flipsDown(orientation)}});
     row.resize(static_cast<std::size_t>(ow) * 3);
     colours.resize(static_cast<std::size_t>(ow));
     // Upright pictures go to the sink row by row; any other is turned whole, at the size decoded.

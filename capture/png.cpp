@@ -152,7 +152,7 @@ std::optional<DecodeError> decodePng(ByteSource& file, RowSink& sink) {
 
     const bool sixteen = png_get_bit_depth(png, info) == 16;
     const int channels = png_get_channels(png, info); // 3, or 4 with alpha
-    sink.start({static_cast<int>(width), static_cast<int>(height)}, channels == 4);
+    sink.start({static_cast<int>(width), static_cast<int>(height)}, channels == 4, {});
     bytes.resize(png_get_rowbytes(png, info));
     colours.resize(width);
     if (channels == 4) alpha.resize(width);

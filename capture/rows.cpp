@@ -10,7 +10,7 @@ void RowSink::rgbRow(int y, std::span<const std::uint8_t> rgb) {
 
 std::optional<DecodeError> PictureSink::declared(DeclaredSize) { return std::nullopt; }
 
-void PictureSink::start(DeclaredSize size, bool alpha) {
+void PictureSink::start(DeclaredSize size, bool alpha, const Sampling&) {
     picture_.width = size.width;
     picture_.height = size.height;
     const std::size_t pixels = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
@@ -37,7 +37,7 @@ class SizeSink : public RowSink {
         size_ = size;
         return DecodeError{"stopped after the size"};
     }
-    void start(DeclaredSize, bool) override {}
+    void start(DeclaredSize, bool, const Sampling&) override {}
     void row(int, int, int, std::span<const std::uint32_t>, std::span<const std::uint8_t>) override {}
     std::uint64_t pixelLimit() const override { return 0; }
     std::optional<DeclaredSize> size_;

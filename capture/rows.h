@@ -16,6 +16,17 @@
 
 namespace quorvane::capture {
 
+// What one decoded sample stands for along one direction of the picture: `unit` of the declared
+// picture's pixels, except the sample at the short end (the last, or the first where the decoder turned
+// the picture upright), which stands for what is left. A full decode has units of one pixel.
+struct SampleAxis {
+    double unit = 1;
+    bool shortFirst = false;
+};
+struct Sampling {
+    SampleAxis across, down;
+};
+
 class RowSink {
   public:
     virtual ~RowSink() = default;
@@ -30,8 +41,9 @@ class RowSink {
     // one already covers (a PNG's Adler-32 over data whose every chunk has its CRC checked), which
     // costs a tenth of decoding a large photo.
     virtual bool averages() const { return false; }
-    // The size the rows come in (the declared one, or a reduced decode) and whether they carry alpha.
-    virtual void start(DeclaredSize size, bool alpha) = 0;
+    // The size the rows come in (the declared one, or a reduced decode), whether they carry alpha, and
+    // what each sample stands for.
+    virtual void start(DeclaredSize size, bool alpha, const Sampling& sampling) = 0;
     // Row y's pixels at x = first, first + step, ...: a whole row, or one pass of an interlaced one.
     // alpha is empty for an opaque picture. Every pixel of the picture comes exactly once.
     virtual void row(int y, int first, int step, std::span<const std::uint32_t> colours,
@@ -57,7 +69,7 @@ class PictureSink : public RowSink {
     explicit PictureSink(std::uint64_t maxPixels) : maxPixels_(maxPixels) {}
 
     std::optional<DecodeError> declared(DeclaredSize size) override;
-    void start(DeclaredSize size, bool alpha) override;
+    void start(DeclaredSize size, bool alpha, const Sampling& sampling) override;
     void row(int y, int first, int step, std::span<const std::uint32_t> colours,
              std::span<const std::uint8_t> alpha) override;
     std::uint64_t pixelLimit() const override { return maxPixels_; }

@@ -1,19 +1,16 @@
 #include "cli/options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 namespace quorvane::cli {
 namespace {
 
 using Refusal = std::optional<std::string>; // why a value is refused; nothing when it is taken
-
-std::optional<codegen::Depth> parseDepth(std::string_view text) {
-    if (text == "8") return codegen::Depth::Bits8;
-    if (text == "12") return codegen::Depth::Bits12;
-    if (text == "16") return codegen::Depth::Bits16;
-    return std::nullopt;
-}
 
 // A plain whole number from low to high: no sign, no blank, no fraction, no exponent.
 std::optional<int> parseWhole(std::string_view text, int low, int high) {
@@ -34,6 +31,21 @@ std::optional<std::uint32_t> parseHexColour(std::string_view text) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), rgb, 16);
     if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
     return (rgb >> 16) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+}
+
+// WxH, each side a whole number from 1 to 1024.
+std::optional<codegen::PictureSize> parsePanel(std::string_view text) {
+    const auto x = text.find('x');
+    if (x == std::string_view::npos) return std::nullopt;
+    const auto width = parseWhole(text.substr(0, x), 1, 1024), height = parseWhole(text.substr(x + 1), 1, 1024);
+    if (!width || !height) return std::nullopt;
+    return codegen::PictureSize{*width, *height};
+}
+
+std::optional<capture::FitMode> parseFitMode(std::string_view text) {
+    if (text == "contain") return capture::FitMode::Contain;
+    if (text == "cover") return capture::FitMode::Cover;
+    return std::nullopt;
 }
 
 std::optional<codegen::ByteOrder> parseByteOrder(std::string_view text) {
@@ -71,7 +83,16 @@ struct ValueOption {
 // clang-format off
 constexpr ValueOption kValueOptions[] = {
     {"--depth", [](CodeCommand& c, std::string_view o, std::string_view v) {
-         return take(c.depth, parseDepth(v), o, "8, 12 or 16", v); }},
+         return take(c.depth, codegen::depthFromName(v), o, "8, 12, 16, 18 or 24", v); }},
+    {"--panel", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.panelSize, parsePanel(v), o, "WxH, each side 1 to 1024 (240x320)", v); }},
+    {"--display", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         codegen::DisplayPreset preset{};
+         auto refusal = take(preset, codegen::displayPreset(v), o, "a name that `quorvane-cli displays` lists", v);
+         if (!refusal) c.display = preset;
+         return refusal; }},
+    {"--size-header", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.sizeHeader, codegen::sizeHeaderFromName(v), o, "8, 16 or none", v); }},
     {"--target", [](CodeCommand& c, std::string_view o, std::string_view v) {
          return take(c.target, codegen::targetFromName(v), o, "pic, arm or avr", v); }},
     {"--dither", [](CodeCommand& c, std::string_view o, std::string_view v) {
@@ -104,17 +125,57 @@ struct FlagOption {
 };
 
 constexpr FlagOption kFlagOptions[] = {
-    {"--fit", [](CodeCommand& c) { c.fit = true; }},
     {"--invert", [](CodeCommand& c) { c.panel.invert = true; }},
     {"--bgr", [](CodeCommand& c) { c.panel.bgr = true; }},
 };
 // clang-format on
 
+// A word that can only be meant as a mode of --fit: letters alone, and no file of that name.
+bool looksLikeAMode(std::string_view word) {
+    if (word.empty() || !std::all_of(word.begin(), word.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); })) {
+        return false;
+    }
+    std::error_code ignored;
+    return !std::filesystem::exists(std::filesystem::path(word), ignored);
+}
+
+// A preset's values for what the user did not give; a depth the controller cannot take is refused.
+std::optional<UsageError> applyDisplay(CodeCommand& code, const std::vector<std::string_view>& given) {
+    if (!code.display) return std::nullopt;
+    const auto isGiven = [&given](std::string_view option) {
+        return std::find(given.begin(), given.end(), option) != given.end();
+    };
+    const codegen::DisplayPreset& display = *code.display;
+    if (!isGiven("--depth")) code.depth = display.defaultDepth;
+    if (!display.takes(code.depth)) {
+        return UsageError{"--display " + std::string(display.name) + " (" + std::string(display.controller) +
+                          ") takes --depth " + codegen::depthsText(display) + ", not " +
+                          std::string(codegen::depthName(code.depth))};
+    }
+    if (!isGiven("--panel")) code.panelSize = display.size;
+    if (!isGiven("--size-header")) code.sizeHeader = display.sizeHeader();
+    return std::nullopt;
+}
+
 Command parseCode(std::span<const std::string_view> args) {
     CodeCommand code;
-    bool haveImage = false, byteOrderGiven = false;
+    bool haveImage = false;
+    std::vector<std::string_view> given; // the value options given, for the preset to leave alone
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
+        // --fit takes a mode when one follows, and stands alone before an image.
+        if (arg == "--fit" || arg.starts_with("--fit=")) {
+            code.fit = true;
+            std::optional<std::string_view> mode;
+            if (arg != "--fit") mode = arg.substr(6);
+            else if (i + 1 < args.size() && (parseFitMode(args[i + 1]) || looksLikeAMode(args[i + 1]))) mode = args[++i];
+            if (mode) {
+                if (auto refusal = take(code.fitMode, parseFitMode(*mode), "--fit", "contain or cover", *mode)) {
+                    return UsageError{std::move(*refusal)};
+                }
+            }
+            continue;
+        }
         if (!arg.starts_with("--") || arg == "--") {
             if (arg == "--") {
                 if (i + 2 != args.size()) return UsageError{"give exactly one IMAGE after --"};
@@ -145,11 +206,13 @@ Command parseCode(std::span<const std::string_view> args) {
             value = args[++i];
         }
         if (auto refusal = known->set(code, option, *value)) return UsageError{std::move(*refusal)};
-        byteOrderGiven = byteOrderGiven || option == "--byte-order";
+        given.push_back(known->name);
     }
+    if (auto refusal = applyDisplay(code, given)) return *refusal;
     if (!haveImage) return UsageError{"no IMAGE given"};
-    // Only 5-6-5 pixels are 16-bit words; at 8 and 12 Bit a byte order would silently mean nothing.
-    if (byteOrderGiven && code.depth != codegen::Depth::Bits16) {
+    // Only 5-6-5 pixels are 16-bit words; at any other depth a byte order would silently mean nothing.
+    const bool byteOrderGiven = std::find(given.begin(), given.end(), "--byte-order") != given.end();
+    if (byteOrderGiven && !codegen::colorFormat(code.depth).hasByteOrder()) {
         return UsageError{"--byte-order applies to 16-bit output only (--depth 16)"};
     }
     return code;
@@ -193,20 +256,26 @@ Command parseCommandLine(std::span<const std::string_view> args) {
     }
     if (command == "code") return parseCode(args.subspan(1));
     if (command == "color") return parseColor(args.subspan(1));
+    if (command == "displays") {
+        if (args.size() > 1) return UsageError{"displays takes no arguments"};
+        return DisplaysCommand{};
+    }
     return UsageError{"unknown command \"" + std::string(command) + "\""};
 }
 
 std::string_view usageText() {
     return "Usage:\n"
-           "  quorvane-cli code [--depth 8|12|16] [--target pic|arm|avr] [--dither none|ordered|fs]\n"
-           "                    [--fit] [--background RRGGBB] [--invert] [--bgr]\n"
+           "  quorvane-cli code [--depth 8|12|16|18|24] [--target pic|arm|avr] [--dither none|ordered|fs]\n"
+           "                    [--display NAME] [--panel WxH] [--size-header 8|16|none]\n"
+           "                    [--fit [contain|cover]] [--background RRGGBB] [--invert] [--bgr]\n"
            "                    [--rotate 0|90|180|270] [--mirror none|h|v] [--byte-order big|little]\n"
            "                    [--columns N] [--radix dec|hex] [--name NAME] [--output FILE]\n"
            "                    [--header FILE.h] [--hex FILE] [--preview FILE.png] IMAGE\n"
            "  quorvane-cli color R G B | RRGGBB\n"
+           "  quorvane-cli displays\n"
            "  quorvane-cli --help | --version\n"
            "\n"
-           "code    Converts a picture of at most 132 x 132 pixels (BMP, PNG, JPEG or GIF, recognised\n"
+           "code    Converts a picture of at most the panel's size (BMP, PNG, JPEG or GIF, recognised\n"
            "        by its content) into C array source for the display (standard output, or FILE with\n"
            "        --output), the raw file for the firmware (--hex) and a PNG of the picture as the\n"
            "        display shows it (--preview). Defaults: --depth 8, --target pic, --dither none;\n"
@@ -214,6 +283,17 @@ std::string_view usageText() {
            "        matrix) or fs (Floyd-Steinberg error diffusion) trades banding in gradients for a\n"
            "        fine pattern. --fit scales a larger picture (up to 8192 x 8192) down to fit the\n"
            "        panel. Transparent pixels are laid over white, or over --background RRGGBB.\n"
+           "\n"
+           "        For your display (default: the 132 x 132 panel, one size byte each):\n"
+           "        --display NAME the module's size and default depth (quorvane-cli displays lists\n"
+           "                       them); a depth its controller cannot take is refused; --depth,\n"
+           "                       --panel and --size-header given with it take precedence\n"
+           "        --depth 18|24  6-6-6 (RRRRRR00 GGGGGG00 BBBBBB00) or 8-8-8, three bytes a pixel\n"
+           "        --panel WxH    W pixels in a row as the firmware sends them, H rows (1 to 1024)\n"
+           "        --size-header  8: height - 1 and width - 1 a byte each; 16: two bytes each, high\n"
+           "                       byte first; none: the data alone\n"
+           "        --fit cover    fill the panel, keeping the picture's middle (--fit contain, or\n"
+           "                       --fit alone, fits the whole picture)\n"
            "\n"
            "        For the panel (the bytes change, in the array and the raw file alike):\n"
            "        --invert       every component c becomes 255 - c\n"
@@ -229,6 +309,7 @@ std::string_view usageText() {
            "                       extern declaration; the source then includes it\n"
            "color   Prints one colour's parts and codes at every depth, each component 0 to 255, or\n"
            "        the colour as six hex digits RRGGBB (a leading # is allowed).\n"
+           "displays Lists the display presets: name, controller, W x H, depths, default depth.\n"
            "\n"
            "Exit status: 0 on success, 1 when the image or an output fails, 2 for a usage error.\n";
 }

@@ -1,9 +1,12 @@
 #pragma once
 // The command line of quorvane-cli, parsed into plain data.
 
+#include "capture/fit.h"
 #include "codegen/arraytext.h"
+#include "codegen/displays.h"
 #include "codegen/dither.h"
 #include "codegen/panel.h"
+#include "codegen/rawfile.h"
 #include "codegen/reduce.h"
 
 #include <cstdint>
@@ -15,11 +18,16 @@
 
 namespace quorvane::cli {
 
+// The options as they apply: a --display preset's values where no option of the user's overrides them.
 struct CodeCommand {
     codegen::Depth depth = codegen::Depth::Bits8;
     codegen::Target target = codegen::Target::Pic;
     codegen::Dither dither = codegen::Dither::None;
     bool fit = false;                    // scale a picture larger than the panel down to fit it
+    capture::FitMode fitMode = capture::FitMode::Contain;
+    codegen::PictureSize panelSize = codegen::kDefaultPanel; // as the panel receives the picture
+    codegen::SizeHeader sizeHeader = codegen::SizeHeader::Bytes8;
+    std::optional<codegen::DisplayPreset> display;
     std::uint32_t background = 0xFFFFFF; // 0x00BBGGRR under transparent pixels
     codegen::PanelOptions panel;
     codegen::ByteOrder byteOrder = codegen::ByteOrder::Big;
@@ -37,6 +45,8 @@ struct ColorCommand {
     int red = 0, green = 0, blue = 0;
 };
 
+struct DisplaysCommand {}; // the presets, one line each
+
 struct HelpCommand {};
 struct VersionCommand {};
 
@@ -44,7 +54,7 @@ struct UsageError {
     std::string message;
 };
 
-using Command = std::variant<CodeCommand, ColorCommand, HelpCommand, VersionCommand, UsageError>;
+using Command = std::variant<CodeCommand, ColorCommand, DisplaysCommand, HelpCommand, VersionCommand, UsageError>;
 
 Command parseCommandLine(std::span<const std::string_view> args);
 

@@ -5,6 +5,7 @@
 
 #include "codegen/atomicfile.h"
 #include "codegen/display.h"
+#include "codegen/displays.h"
 #include "codegen/imagecode.h"
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
@@ -30,7 +31,13 @@ namespace fs = std::filesystem;
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
 int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
-    const auto loaded = capture::loadPicture(code.image, {.fit = code.fit, .background = code.background});
+    // The picture as opened may be as wide and high as the panel turned back by the rotation.
+    const codegen::PictureSize frame = codegen::panelSize(code.panelSize, code.panel);
+    const auto loaded = capture::loadPicture(code.image, {.fit = code.fit,
+                                                          .background = code.background,
+                                                          .maxWidth = frame.width,
+                                                          .maxHeight = frame.height,
+                                                          .fitMode = code.fitMode});
     if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
         err << "quorvane-cli: " << (error->kind == capture::LoadError::Kind::TooLarge ? code.image + ": " : "")
             << error->message << '\n';
@@ -40,16 +47,26 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     std::vector<std::int32_t> components(3 * picture.pixels.size());
     capture::captureComponents(picture, components);
 
+    const codegen::PictureSize received = codegen::panelSize({picture.width, picture.height}, code.panel);
+    if (const auto refusal = codegen::sizeHeaderRefusal(received, code.sizeHeader)) {
+        err << "quorvane-cli: " << code.image << ": " << *refusal << "; use --size-header 16 or none\n";
+        return kFailed;
+    }
+
     const std::string headerName = code.header ? fs::path(*code.header).filename().string() : std::string();
-    const codegen::ImageCode result = codegen::makeImageCode(
-        components, {picture.width, picture.height},
-        {.depth = code.depth,
-         .target = code.target,
-         .arrayName = code.name.value_or(codegen::imageNameFromPath(code.image)),
-         .dither = code.dither,
-         .panel = code.panel,
-         .byteOrder = code.byteOrder,
-         .layout = {.columns = code.columns, .radix = code.radix, .headerName = headerName}});
+    const codegen::CodeOptions options{.depth = code.depth,
+                                       .target = code.target,
+                                       .arrayName = code.name.value_or(codegen::imageNameFromPath(code.image)),
+                                       .dither = code.dither,
+                                       .panel = code.panel,
+                                       .byteOrder = code.byteOrder,
+                                       .sizeHeader = code.sizeHeader,
+                                       .layout = {.columns = code.columns, .radix = code.radix, .headerName = headerName}};
+    const codegen::ImageCode result = codegen::makeImageCode(components, {picture.width, picture.height}, options);
+    if (const auto refusal = codegen::targetRefusal(code.target, result.declaredCount())) {
+        err << "quorvane-cli: " << code.image << ": " << *refusal << '\n';
+        return kFailed;
+    }
     const std::string text = result.text.joined("\n") + "\n";
 
     // Everything is computed before anything is written: a failure leaves no output half made.
@@ -64,7 +81,7 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     if (code.preview) {
         // What a viewer sees on the panel for the bytes written: the raw file read back as the firmware
         // reads it, with the panel's transforms undone.
-        const auto shown = codegen::displayedPicture(result.rawFile, code.depth, code.byteOrder, code.panel);
+        const auto shown = codegen::displayedPicture(result.rawFile, options.rawLayout(), code.panel, result.panelSize);
         std::string reason = "the raw file does not read back";
         auto png = shown ? codegen::encodePng(shown->width, shown->height, shown->rgb, reason) : std::nullopt;
         if (!png) {
@@ -120,6 +137,28 @@ int runColor(const ColorCommand& color, std::ostream& out) {
     return out ? kOk : kFailed;
 }
 
+// One line per preset, in columns: name, controller, W x H, the depths it takes, the default.
+int runDisplays(std::ostream& out) {
+    for (const codegen::DisplayPreset& display : codegen::displayPresets()) {
+        std::string depths;
+        for (const codegen::Depth depth : display.depthList()) {
+            depths += (depths.empty() ? "" : ",") + std::string(codegen::depthName(depth));
+        }
+        std::string line = std::string(display.name);
+        const auto column = [&line](std::size_t at, const std::string& field) {
+            line.append(line.size() < at ? at - line.size() : 1, ' ').append(field);
+        };
+        column(18, std::string(display.controller));
+        column(28, std::to_string(display.size.width) + "x" + std::to_string(display.size.height));
+        column(37, "depths " + depths);
+        column(55, "default " + std::string(codegen::depthName(display.defaultDepth)));
+        if (!display.note.empty()) line += " (" + std::string(display.note) + ")";
+        out << line << '\n';
+    }
+    out.flush();
+    return out ? kOk : kFailed;
+}
+
 } // namespace
 
 int run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
@@ -137,6 +176,7 @@ int run(std::span<const std::string_view> args, std::ostream& out, std::ostream&
         return out.flush() ? kOk : kFailed;
     }
     if (const auto* color = std::get_if<ColorCommand>(&command)) return runColor(*color, out);
+    if (std::holds_alternative<DisplaysCommand>(command)) return runDisplays(out);
     return runCode(std::get<CodeCommand>(command), out, err);
 }
 

@@ -118,35 +118,47 @@ std::string ArrayText::joined(std::string_view eol) const {
     return text;
 }
 
-ArrayText arrayText(std::string_view imageName, Target target, int height, int width,
+std::size_t declaredCount(std::size_t sizeByteCount, std::size_t packedCount) {
+    return sizeByteCount + packedCount + 2;
+}
+
+std::optional<std::string> targetRefusal(Target target, std::size_t count) {
+    if (target != Target::Avr || count <= kAvrLargestObject) return std::nullopt;
+    return "the array of " + decimalText(static_cast<std::int64_t>(count)) +
+           " bytes is larger than avr-gcc takes in one object (" +
+           decimalText(static_cast<std::int64_t>(kAvrLargestObject)) + " bytes)";
+}
+
+ArrayText arrayText(std::string_view imageName, Target target, std::span<const std::uint8_t> sizeBytes,
                     std::span<const std::int32_t> packed, const TextLayout& layout) {
     ArrayText text;
     if (!layout.headerName.empty()) text.includes.push_back("#include \"" + layout.headerName + "\"");
     if (const auto include = targetInclude(target)) text.includes.push_back("#include " + std::string(*include));
-    text.declaration = arrayDeclarator(target, cIdentifier(imageName), packed.size() + 4) + " = {";
+    text.declaration =
+        arrayDeclarator(target, cIdentifier(imageName), declaredCount(sizeBytes.size(), packed.size())) + " = {";
     text.columns = layout.columns;
 
     std::string& line = text.valueLine;
-    line.reserve(packed.size() * (layout.radix == Radix::Hex ? 5 : 4) + 16);
+    line.reserve(packed.size() * (layout.radix == Radix::Hex ? 5 : 4) + 32);
     {
         NumberWriter numbers(line, layout.radix);
-        numbers.put(std::int64_t{height} - 1);
-        numbers.put(std::int64_t{width} - 1);
+        for (const std::uint8_t size : sizeBytes) numbers.put(size);
         for (std::int32_t value : packed) numbers.put(value);
     }
     line += layout.radix == Radix::Hex ? "0x00" : "0"; // the closing value past the data; no comma after it
     return text;
 }
 
-void fillFileValues(std::span<std::int16_t> fileValues, int height, int width, std::span<const std::int32_t> packed) {
-    if (fileValues.size() < packed.size() + 3) {
+void fillFileValues(std::span<std::int16_t> fileValues, std::span<const std::uint8_t> sizeBytes,
+                    std::span<const std::int32_t> packed) {
+    const std::size_t lead = sizeBytes.size();
+    if (fileValues.size() < lead + packed.size() + 1) {
         throw std::length_error("fillFileValues: " + std::to_string(packed.size()) +
                                 " values do not fit the file image");
     }
-    fileValues[0] = static_cast<std::int16_t>(height - 1);
-    fileValues[1] = static_cast<std::int16_t>(width - 1);
-    for (std::size_t i = 0; i < packed.size(); ++i) fileValues[i + 2] = static_cast<std::int16_t>(packed[i]);
-    fileValues[packed.size() + 2] = 0;
+    for (std::size_t i = 0; i < lead; ++i) fileValues[i] = static_cast<std::int16_t>(sizeBytes[i]);
+    for (std::size_t i = 0; i < packed.size(); ++i) fileValues[lead + i] = static_cast<std::int16_t>(packed[i]);
+    fileValues[lead + packed.size()] = 0;
 }
 
 } // namespace quorvane::codegen

@@ -32,7 +32,7 @@ struct TextLayout {
 struct ArrayText {
     std::vector<std::string> includes; // the lines before the declaration, "#include <avr/pgmspace.h>"
     std::string declaration;           // "unsigned rom char logo[7] = {"
-    std::string valueLine;             // "0,1,240,3,0,0": height - 1, width - 1, the packed values, a closing 0
+    std::string valueLine;             // "0,1,240,3,0,0": the size bytes, the packed values, a closing 0
     int columns = 0;                   // as in TextLayout: how joined() lays the values out
 
     // The includes, the declaration, the values, "};", each line ended by eol but the last. With
@@ -48,13 +48,24 @@ std::string arrayDeclarator(Target target, std::string_view identifier, std::siz
 // The header that a target's declaration needs ("<avr/pgmspace.h>" for PROGMEM), if any.
 std::optional<std::string_view> targetInclude(Target target);
 
-// The declaration's count is the number of packed values + 4, one more than the values listed: C fills
-// the last element with 0. The name is made a valid C identifier.
-ArrayText arrayText(std::string_view imageName, Target target, int height, int width,
+// The values are the size bytes, the packed values and a closing 0; the declaration's count is one more
+// than the values listed (C fills the last element with 0): the packed values + 4 with one-byte sizes.
+// The name is made a valid C identifier.
+ArrayText arrayText(std::string_view imageName, Target target, std::span<const std::uint8_t> sizeBytes,
                     std::span<const std::int32_t> packed, const TextLayout& layout = {});
 
-// Writes height - 1, width - 1, the packed values and a closing 0 into entries 0 to packed.size() + 2 of
-// fileValues, leaving the entries above as they were. Throws std::length_error if fileValues is too short.
-void fillFileValues(std::span<std::int16_t> fileValues, int height, int width, std::span<const std::int32_t> packed);
+// The declaration's count for these many size bytes and packed values.
+std::size_t declaredCount(std::size_t sizeByteCount, std::size_t packedCount);
+
+// avr-gcc refuses an object larger than this many bytes.
+inline constexpr std::size_t kAvrLargestObject = 32767;
+
+// Why the target's compiler cannot take an array of that declared count, or nothing when it can.
+std::optional<std::string> targetRefusal(Target target, std::size_t declaredCount);
+
+// Writes the size bytes, the packed values and a closing 0 into the first entries of fileValues, leaving
+// the entries above as they were. Throws std::length_error if fileValues is too short.
+void fillFileValues(std::span<std::int16_t> fileValues, std::span<const std::uint8_t> sizeBytes,
+                    std::span<const std::int32_t> packed);
 
 } // namespace quorvane::codegen

@@ -1,6 +1,6 @@
 #include "codegen/display.h"
 
-#include "codegen/rawfile.h"
+#include <utility>
 
 namespace quorvane::codegen {
 
@@ -18,54 +18,67 @@ std::vector<std::uint8_t> displayedComponents(std::span<const std::int32_t> part
     return rgb;
 }
 
-std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, Depth depth, ByteOrder order) {
-    if (bytes.size() < 2) return std::nullopt;
-    DecodedRawFile decoded{.width = bytes[1] + 1, .height = bytes[0] + 1, .parts = {}};
+namespace {
+
+// The size the header holds, and how many bytes it takes; nullopt when the file is too short for it.
+std::optional<std::pair<PictureSize, std::size_t>> readSize(std::span<const std::uint8_t> bytes,
+                                                            const RawLayout& layout, PictureSize given) {
+    switch (layout.sizeHeader) {
+    case SizeHeader::Bytes8:
+        if (bytes.size() < 2) return std::nullopt;
+        return std::pair{PictureSize{bytes[1] + 1, bytes[0] + 1}, std::size_t{2}};
+    case SizeHeader::Bytes16: {
+        if (bytes.size() < 4) return std::nullopt;
+        const bool big = layout.byteOrder == ByteOrder::Big;
+        const auto side = [&](std::size_t at) { return (big ? bytes[at] << 8 | bytes[at + 1] : bytes[at + 1] << 8 | bytes[at]) + 1; };
+        return std::pair{PictureSize{side(2), side(0)}, std::size_t{4}};
+    }
+    case SizeHeader::None:
+        break;
+    }
+    if (given.width < 1 || given.height < 1) return std::nullopt;
+    return std::pair{given, std::size_t{0}};
+}
+
+} // namespace
+
+std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, const RawLayout& layout,
+                                            PictureSize sizeWithoutHeader) {
+    const auto size = readSize(bytes, layout, sizeWithoutHeader);
+    if (!size) return std::nullopt;
+    DecodedRawFile decoded{.width = size->first.width, .height = size->first.height, .parts = {}};
     const std::size_t pixels =
         static_cast<std::size_t>(decoded.width) * static_cast<std::size_t>(decoded.height);
-    if (bytes.size() != 2 + rawDataByteCount(depth, pixels)) return std::nullopt;
+    if (bytes.size() != size->second + rawDataByteCount(layout.depth, pixels)) return std::nullopt;
 
-    const std::span<const std::uint8_t> data = bytes.subspan(2);
+    // The pixels' bits follow one another from the most significant bit of the first byte; a word sent
+    // low byte first is turned back before it is read.
+    std::vector<std::uint8_t> data(bytes.begin() + static_cast<std::ptrdiff_t>(size->second), bytes.end());
+    if (layout.byteOrder == ByteOrder::Little) {
+        for (std::size_t i = 0; i + 1 < data.size(); i += 2) std::swap(data[i], data[i + 1]);
+    }
+    const ColorFormat& format = colorFormat(layout.depth);
     std::vector<std::int32_t>& parts = decoded.parts;
     parts.resize(3 * pixels);
-    switch (depth) {
-    case Depth::Bits8:
-        for (std::size_t p = 0; p < pixels; ++p) {
-            parts[3 * p] = data[p] >> 5;
-            parts[3 * p + 1] = (data[p] >> 2) & 7;
-            parts[3 * p + 2] = data[p] & 3;
-        }
-        break;
-    case Depth::Bits12:
-        // Parts follow one another in capture order, two to a byte, the first in the upper half.
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            const std::uint8_t byte = data[i / 2];
-            parts[i] = i % 2 == 0 ? byte >> 4 : byte & 0x0F;
-        }
-        break;
-    case Depth::Bits16:
-        for (std::size_t p = 0; p < pixels; ++p) {
-            const bool big = order == ByteOrder::Big;
-            const unsigned high = data[2 * p + (big ? 0 : 1)], low = data[2 * p + (big ? 1 : 0)];
-            const unsigned word = high << 8 | low;
-            parts[3 * p] = static_cast<std::int32_t>(word >> 11);
-            parts[3 * p + 1] = static_cast<std::int32_t>((word >> 5) & 63);
-            parts[3 * p + 2] = static_cast<std::int32_t>(word & 31);
-        }
-        break;
+    std::size_t bit = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const ChannelFormat& channel = format.channels[i % 3];
+        std::uint32_t slot = 0;
+        for (int b = 0; b < channel.slot; ++b, ++bit) slot = slot << 1 | ((data[bit / 8] >> (7 - bit % 8)) & 1u);
+        parts[i] = static_cast<std::int32_t>(slot >> (channel.slot - channel.bits));
     }
     return decoded;
 }
 
-std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, Depth depth,
-                                                 ByteOrder order, const PanelOptions& panel) {
-    const auto decoded = decodeRawFile(rawFile, depth, order);
+std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, const RawLayout& layout,
+                                                 const PanelOptions& panel, PictureSize received) {
+    const auto decoded = decodeRawFile(rawFile, layout, received);
     if (!decoded) return std::nullopt;
-    const PictureSize received{decoded->width, decoded->height};
+    const PictureSize size{decoded->width, decoded->height};
     // 90 and 270 are their own size's inverse: the picture as opened has the received size turned back.
-    const PictureSize opened = panelSize(received, panel);
+    const PictureSize opened = panelSize(size, panel);
     return DisplayedPicture{opened.width, opened.height,
-                            fromPanel(displayedComponents(decoded->parts, depth), opened, panel)};
+                            fromPanel(displayedComponents(decoded->parts, layout.depth), opened, panel)};
 }
 
 } // namespace quorvane::codegen

@@ -3,6 +3,7 @@
 // 8-bit level it stands for. The preview and the dithering both measure against these levels.
 
 #include "codegen/panel.h"
+#include "codegen/rawfile.h"
 #include "codegen/reduce.h"
 
 #include <cstdint>
@@ -12,7 +13,8 @@
 
 namespace quorvane::codegen {
 
-// round(part * 255 / largest part of the channel): 0..7 at 3 bits gives 0, 36, 73, 109, 146, 182, 219, 255.
+// round(part * 255 / largest part of the channel): 0..7 at 3 bits gives 0, 36, 73, 109, 146, 182, 219, 255;
+// at 24 Bit every part is its own level.
 int displayedLevel(std::int32_t part, Depth depth, Channel channel);
 
 // Every part (red, green, blue per pixel) expanded to its displayed level.
@@ -25,10 +27,10 @@ struct DecodedRawFile {
 };
 
 // Reads a raw file back: the size bytes, then each pixel's parts as the firmware would unpack them,
-// its 16-bit words in the given byte order. nullopt when the length does not match the size bytes at
-// that depth.
-std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, Depth depth,
-                                            ByteOrder order = ByteOrder::Big);
+// its 16-bit words in the layout's byte order. A file without size bytes is of the size given. nullopt
+// when the length does not match the size at that depth.
+std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, const RawLayout& layout,
+                                            PictureSize sizeWithoutHeader = {});
 
 struct DisplayedPicture {
     int width = 0;
@@ -40,7 +42,8 @@ struct DisplayedPicture {
 // panel's colour order, inversion, mirror and rotation undone (fromPanel), so a correct setting shows
 // the picture upright and in its own colours. The preview and the window's display view are made from
 // this, never from the conversion's intermediate state.
-std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, Depth depth,
-                                                 ByteOrder order = ByteOrder::Big, const PanelOptions& panel = {});
+// `received` is the size as the panel receives the picture, for a file without size bytes.
+std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, const RawLayout& layout,
+                                                 const PanelOptions& panel = {}, PictureSize received = {});
 
 } // namespace quorvane::codegen

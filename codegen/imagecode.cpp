@@ -23,6 +23,7 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
     ImageCode code;
     code.panelSize = panelSize(size, options.panel);
     const PictureSize& panel = code.panelSize;
+    code.sizeBytes = sizeBytes(panel, options.sizeHeader, options.byteOrder);
     // The plain road reads the components where they stand; only a transformed picture is copied.
     std::vector<std::int32_t> transformed;
     if (options.panel != PanelOptions{}) transformed = toPanel(components, size, options.panel);
@@ -32,14 +33,14 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
     code.conversion.parts = ditheredParts(received, panel.width, options.depth, options.dither);
     code.conversion.packed = packParts(code.conversion.parts, options.depth, options.byteOrder);
     const std::vector<std::int32_t>& packed = code.conversion.packed;
-    code.text = arrayText(options.arrayName, options.target, panel.height, panel.width, packed, options.layout);
+    code.text = arrayText(options.arrayName, options.target, code.sizeBytes, packed, options.layout);
     if (!options.layout.headerName.empty()) {
         code.header =
-            headerText(options.layout.headerName, options.arrayName, options.target, panel, packed.size() + 4);
+            headerText(options.layout.headerName, options.arrayName, options.target, panel, code.declaredCount());
     }
-    code.fileImage.resize(packed.size() + 3);
-    fillFileValues(code.fileImage, panel.height, panel.width, packed);
-    code.rawFile = rawFileBytes(code.fileImage, rawDataByteCount(options.depth, pixels));
+    code.fileImage.resize(code.sizeBytes.size() + packed.size() + 1);
+    fillFileValues(code.fileImage, code.sizeBytes, packed);
+    code.rawFile = rawFileBytes(code.fileImage, code.sizeBytes.size() + rawDataByteCount(options.depth, pixels));
     return code;
 }
 

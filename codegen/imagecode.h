@@ -5,11 +5,13 @@
 //
 //   components -> the panel's transforms (invert, swap red and blue, rotate, mirror)
 //              -> reduce to the depth (or dither) -> pack into bytes (16-bit byte order)
-//              -> array text (includes, declaration, value line), header -> file image -> raw file bytes
+//              -> size bytes -> array text (includes, declaration, value line), header -> file image
+//              -> raw file bytes
 
 #include "codegen/arraytext.h"
 #include "codegen/dither.h"
 #include "codegen/panel.h"
+#include "codegen/rawfile.h"
 #include "codegen/reduce.h"
 
 #include <cstddef>
@@ -28,7 +30,10 @@ struct CodeOptions {
     Dither dither = Dither::None;
     PanelOptions panel{};                  // changes the bytes, in the array and the raw file alike
     ByteOrder byteOrder = ByteOrder::Big;  // 16 Bit only
+    SizeHeader sizeHeader = SizeHeader::Bytes8;
     TextLayout layout{};                   // changes the source text, never the raw file
+
+    RawLayout rawLayout() const { return {depth, byteOrder, sizeHeader}; }
 };
 
 struct ImageCode {
@@ -36,17 +41,20 @@ struct ImageCode {
     Conversion conversion;               // the reduced parts and the packed values
     ArrayText text;                      // declaration and value line; the value line is the clipboard's text
     std::string header;                  // the header's text when layout.headerName is set, else empty
-    std::vector<std::int16_t> fileImage; // height - 1, width - 1, the packed values, a closing 0
+    std::vector<std::uint8_t> sizeBytes; // as the size header says: none, or 2 or 4 bytes
+    std::vector<std::int16_t> fileImage; // the size bytes, the packed values, a closing 0
     std::vector<std::uint8_t> rawFile;   // the bytes of <name>.hex
 
     std::size_t reducedCount() const { return conversion.parts.size(); }
     std::size_t outputCount() const { return conversion.packed.size(); }
-    std::size_t dataByteCount() const { return rawFile.size() - 2; }
+    std::size_t dataByteCount() const { return rawFile.size() - sizeBytes.size(); }
+    std::size_t declaredCount() const { return codegen::declaredCount(sizeBytes.size(), outputCount()); }
 };
 
 // components holds red, green, blue of every pixel, row by row from the top-left: 3 * width * height
 // entries. Throws std::invalid_argument when the size and the components disagree, a side is below 1,
-// the rotation is not a quarter turn, or a byte order is asked of a depth without 16-bit words.
+// the rotation is not a quarter turn, a byte order is asked of a depth without 16-bit words, or the size
+// header cannot hold the size (sizeHeaderRefusal).
 ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize size,
                         const CodeOptions& options);
 

@@ -1,24 +1,16 @@
 #include "codegen/reduce.h"
 
-#include "codegen/module1.h"
 #include "codegen/numbers.h"
 
 #include <array>
 #include <stdexcept>
+#include <utility>
 
 namespace quorvane::codegen {
-
-using Module1::ShiftLeft;
-using Module1::ShiftRight;
 
 namespace {
 
 Channel channelOf(std::size_t index) { return static_cast<Channel>(index % 3); }
-
-// Reads past the end of the parts as 0: the packing loops run one group beyond the data on purpose.
-std::int32_t partAt(std::span<const std::int32_t> parts, std::size_t index) {
-    return index < parts.size() ? parts[index] : 0;
-}
 
 std::vector<std::string> decimalTexts(const std::vector<std::int32_t>& values) {
     std::vector<std::string> texts;
@@ -30,18 +22,11 @@ std::vector<std::string> decimalTexts(const std::vector<std::int32_t>& values) {
 } // namespace
 
 ReductionConstants reductionConstants(Depth depth, Channel channel) {
-    switch (depth) {
-    case Depth::Bits8:
-        return channel == Channel::Blue ? ReductionConstants{32, 64} : ReductionConstants{16, 32};
-    case Depth::Bits12:
-        return {8, 16};
-    case Depth::Bits16:
-        return channel == Channel::Green ? ReductionConstants{2, 4} : ReductionConstants{4, 8};
-    }
-    return {8, 16};
+    const ChannelFormat& format = colorFormat(depth).channels[static_cast<std::size_t>(channel)];
+    return {format.k, format.d};
 }
 
-int largestPart(Depth depth, Channel channel) { return 256 / reductionConstants(depth, channel).d - 1; }
+int largestPart(Depth depth, Channel channel) { return colorFormat(depth).largestPart(channel); }
 
 std::int32_t reduceComponent(double component, Depth depth, Channel channel) {
     const auto [k, d] = reductionConstants(depth, channel);
@@ -65,36 +50,37 @@ std::vector<std::int32_t> reduceComponents(std::span<const std::int32_t> compone
 }
 
 std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth, ByteOrder order) {
-    if (order == ByteOrder::Little && depth != Depth::Bits16) {
-        throw std::invalid_argument("packParts: only 16 Bit has a byte order");
+    const ColorFormat& format = colorFormat(depth);
+    if (order == ByteOrder::Little && !format.hasByteOrder()) {
+        throw std::invalid_argument("packParts: only a 16-bit pixel has a byte order");
     }
+    // A format that stops at the last whole pixel leaves a pixel's stray parts out; one that runs past
+    // the data packs them, and its closing value, as they fall.
+    const std::size_t n = format.packsPastData ? parts.size() : parts.size() - parts.size() % 3;
+    std::uint64_t bits = 0;
+    for (std::size_t channel = 0; channel < 3; ++channel) {
+        bits += static_cast<std::uint64_t>(format.channels[channel].slot) * ((n + 2 - channel) / 3);
+    }
+    const std::size_t count = static_cast<std::size_t>(format.packsPastData ? bits / 8 + 1 : (bits + 7) / 8);
+
     std::vector<std::int32_t> packed;
-    const std::size_t n = parts.size();
-    switch (depth) {
-    case Depth::Bits8:
-        packed.reserve(n / 3 + 1);
-        for (std::size_t k = 0; k <= n; k += 3) {
-            std::int32_t x = ShiftLeft(0 | partAt(parts, k), 3);
-            x = ShiftLeft(x | partAt(parts, k + 1), 2);
-            packed.push_back(x | partAt(parts, k + 2));
+    packed.reserve(count);
+    std::uint32_t pending = 0; // the bits not yet in a byte, at most seven after each part
+    int held = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const ChannelFormat& channel = format.channels[i % 3];
+        const auto part = static_cast<std::uint32_t>(parts[i]) & ((1u << channel.bits) - 1);
+        pending = (pending << channel.slot) | (part << (channel.slot - channel.bits));
+        held += channel.slot;
+        while (held >= 8) {
+            held -= 8;
+            packed.push_back(static_cast<std::int32_t>((pending >> held) & 0xFF));
         }
-        break;
-    case Depth::Bits12:
-        packed.reserve(n / 2 + 1);
-        for (std::size_t k = 0; k <= n; k += 2) {
-            packed.push_back(ShiftLeft(0 | partAt(parts, k), 4) | partAt(parts, k + 1));
-        }
-        break;
-    case Depth::Bits16:
-        packed.reserve(n / 3 * 2);
-        for (std::size_t k = 0; k + 2 < n; k += 3) {
-            const std::int32_t r = parts[k], g = parts[k + 1], b = parts[k + 2];
-            const std::int32_t high = (ShiftLeft(r, 3) | (ShiftRight(g, 3) & 7)) & 0xFF;
-            const std::int32_t low = (ShiftLeft(g, 5) | (b & 0x1F)) & 0xFF;
-            packed.push_back(order == ByteOrder::Big ? high : low);
-            packed.push_back(order == ByteOrder::Big ? low : high);
-        }
-        break;
+        pending &= (1u << held) - 1;
+    }
+    if (packed.size() < count) packed.push_back(static_cast<std::int32_t>((pending << (8 - held)) & 0xFF));
+    if (order == ByteOrder::Little) {
+        for (std::size_t i = 0; i + 1 < packed.size(); i += 2) std::swap(packed[i], packed[i + 1]);
     }
     return packed;
 }
@@ -112,7 +98,8 @@ std::vector<std::string> list2Items(const Conversion& conversion) {
 }
 
 std::vector<std::string> list3Items(const Conversion& conversion) {
-    return conversion.depth == Depth::Bits12 ? std::vector<std::string>{} : decimalTexts(conversion.packed);
+    const bool listed = conversion.depth == Depth::Bits8 || conversion.depth == Depth::Bits16;
+    return listed ? decimalTexts(conversion.packed) : std::vector<std::string>{};
 }
 
 std::string text4(const Conversion& conversion) {

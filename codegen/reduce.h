@@ -2,15 +2,14 @@
 // Reduction of 8-bit colour components to the display's depths, and packing of the reduced parts into
 // the bytes that the firmware sends to the LCD.
 
+#include "codegen/format.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace quorvane::codegen {
-
-enum class Depth { Bits8, Bits12, Bits16 };
-enum class Channel { Red, Green, Blue };
 
 // The order of a 16-bit pixel's two bytes: big sends RRRRRGGG first, as the panel reads them; little
 // sends GGGBBBBB first, for firmware that sends 16-bit words from little-endian memory.
@@ -23,7 +22,8 @@ struct ReductionConstants {
 
 ReductionConstants reductionConstants(Depth depth, Channel channel);
 
-// The largest part of a channel at a depth: 7, 7, 3 at 8 Bit; 15 at 12 Bit; 31, 63, 31 at 16 Bit.
+// The largest part of a channel at a depth: 7, 7, 3 at 8 Bit; 15 at 12 Bit; 31, 63, 31 at 16 Bit; 63 at
+// 18 Bit; 255 at 24 Bit.
 int largestPart(Depth depth, Channel channel);
 
 // part = round(round(c + k) / d - 1), both roundings half to even. For a whole c this is c / d rounded
@@ -33,13 +33,15 @@ std::int32_t reduceComponent(double component, Depth depth, Channel channel);
 // Every component reduced with the constants of its channel (index mod 3: red, green, blue).
 std::vector<std::int32_t> reduceComponents(std::span<const std::int32_t> components, Depth depth);
 
-// The packed byte values of a list of parts (red, green, blue per pixel):
+// The packed byte values of a list of parts (red, green, blue per pixel): each part in its slot of the
+// pixel, the pixels' bits one after another, the first in the most significant bit of a byte.
 //  8 Bit: RRRGGGBB per pixel, then one trailing 0: pixels + 1 values.
 // 12 Bit: two parts per byte in capture order, first in the upper half, pairs crossing pixels:
 //         floor(3 * pixels / 2) + 1 values; with an even pixel count the last one is the trailing 0.
 // 16 Bit: RRRRRGGG, then GGGBBBBB per pixel (the other way round in little byte order): 2 * pixels
 //         values, no trailing value.
-// Throws std::invalid_argument for little byte order at 8 or 12 Bit, which have no 16-bit words.
+// 18 Bit: RRRRRR00, GGGGGG00, BBBBBB00; 24 Bit: the parts themselves: 3 * pixels values.
+// Throws std::invalid_argument for little byte order at a depth whose pixels are not 16-bit words.
 std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth,
                                     ByteOrder order = ByteOrder::Big);
 
@@ -53,7 +55,7 @@ struct Conversion {
 Conversion convert(std::span<const std::int32_t> components, Depth depth);
 
 std::vector<std::string> list2Items(const Conversion& conversion); // each part, at 16 Bit only
-std::vector<std::string> list3Items(const Conversion& conversion); // each packed value, at 8 and 16 Bit
+std::vector<std::string> list3Items(const Conversion& conversion); // each packed value, at 8 and 16 Bit only
 std::string text4(const Conversion& conversion);                   // reducedCount
 std::string text5(const Conversion& conversion);                   // outputCount
 

@@ -4,6 +4,8 @@
 #include "codegen/numbers.h"
 #include "codegen/reduce.h"
 
+#include <vector>
+
 namespace quorvane::colorconv {
 
 using codegen::Channel;
@@ -54,6 +56,16 @@ ColorCodes colorCodes(double red, double green, double blue) {
         static_cast<std::uint32_t>(rounded(red) + 256 * rounded(green) + 65536 * rounded(blue));
     codes.colorValueText = "0x" + paddedHex(codes.colorValue, 6);
     return codes;
+}
+
+DepthCode depthCode(double red, double green, double blue, Depth depth) {
+    DepthCode code;
+    code.parts = partsOf({red, green, blue}, depth);
+    const std::vector<std::int32_t> bytes = codegen::packParts(code.parts, depth);
+    code.code = "0x";
+    const std::size_t dataBytes = (static_cast<std::size_t>(codegen::colorFormat(depth).bitsPerPixel()) + 7) / 8;
+    for (std::size_t i = 0; i < dataBytes && i < bytes.size(); ++i) code.code += byteHex(bytes[i]);
+    return code;
 }
 
 } // namespace quorvane::colorconv

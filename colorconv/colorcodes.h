@@ -2,6 +2,8 @@
 // One colour's parts and codes at every depth: what the colour converter shows and what
 // `quorvane-cli color` prints, computed once.
 
+#include "codegen/format.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -24,5 +26,9 @@ struct ColorCodes {
 // Components in 0..255. A fractional one (the converter's boxes accept "12.5") is reduced as it
 // stands; the colour value takes each component rounded half to even.
 ColorCodes colorCodes(double red, double green, double blue);
+
+// One colour at any depth, for the depths the converter does not show: its parts, and the bytes of its
+// pixel as one hex number, every byte with both digits ("0xFC0000" at 18 Bit, "0xFF8000" at 24 Bit).
+DepthCode depthCode(double red, double green, double blue, codegen::Depth depth);
 
 } // namespace quorvane::colorconv

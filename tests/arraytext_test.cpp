@@ -1,5 +1,6 @@
 #include "codegen/arraytext.h"
 #include "codegen/header.h"
+#include "codegen/rawfile.h"
 #include "codegen/reduce.h"
 
 #include <gtest/gtest.h>
@@ -30,14 +31,14 @@ TEST(ArrayText, OverviewImageAtEachDepthAndTarget) {
     };
     for (const auto& c : cases) {
         const auto packed = convert(twoByOne, c.depth).packed;
-        const ArrayText text = arrayText("logo", c.target, 1, 2, packed);
+        const ArrayText text = arrayText("logo", c.target, sizeBytes({2, 1}), packed);
         EXPECT_EQ(text.declaration, c.declaration) << c.name;
         EXPECT_EQ(text.valueLine, c.values) << c.name;
     }
 }
 
 TEST(ArrayText, JoinedWithTheLineEndsOfTheCaller) {
-    const ArrayText text = arrayText("logo", Target::Pic, 1, 2, convert(twoByOne, Depth::Bits8).packed);
+    const ArrayText text = arrayText("logo", Target::Pic, sizeBytes({2, 1}), convert(twoByOne, Depth::Bits8).packed);
     EXPECT_EQ(text.joined("\r\n"), "unsigned rom char logo[7] = {\r\n0,1,240,3,0,0\r\n};");
     EXPECT_EQ(text.joined("\n"), "unsigned rom char logo[7] = {\n0,1,240,3,0,0\n};");
 }
@@ -59,7 +60,7 @@ TEST(ArrayText, SmallImagesAndNames) {
         {"name with a digit first", "8x8", {0, 0, 0}, Depth::Bits8, "const unsigned char _8x8[6] = {", "0,0,0,0,0"},
     };
     for (const auto& c : cases) {
-        const ArrayText text = arrayText(c.imageName, Target::Arm, 1, 1, convert(c.components, c.depth).packed);
+        const ArrayText text = arrayText(c.imageName, Target::Arm, sizeBytes({1, 1}), convert(c.components, c.depth).packed);
         EXPECT_EQ(text.declaration, c.declaration) << c.name;
         EXPECT_EQ(text.valueLine, c.values) << c.name;
     }
@@ -70,7 +71,7 @@ TEST(ArrayText, DeclaredCountIsOneMoreThanTheValues) {
     for (Depth depth : {Depth::Bits8, Depth::Bits12, Depth::Bits16}) {
         for (int width : {1, 2, 3, 132}) {
             const std::vector<std::int32_t> components(3 * width, 200);
-            const ArrayText text = arrayText("x", Target::Arm, 1, width, convert(components, depth).packed);
+            const ArrayText text = arrayText("x", Target::Arm, sizeBytes({width, 1}), convert(components, depth).packed);
             const auto values = std::count(text.valueLine.begin(), text.valueLine.end(), ',') + 1;
             EXPECT_EQ(text.declaration, "const unsigned char x[" + std::to_string(values + 1) + "] = {");
         }
@@ -102,7 +103,7 @@ TEST(ArrayText, LayoutTargetAndHeader) {
          "    0,1,\n    240,3,\n    0,0\n};"},
     };
     for (const auto& c : cases) {
-        const ArrayText text = arrayText("logo", c.target, 1, 2, convert(twoByOne, Depth::Bits8).packed, c.layout);
+        const ArrayText text = arrayText("logo", c.target, sizeBytes({2, 1}), convert(twoByOne, Depth::Bits8).packed, c.layout);
         EXPECT_EQ(text.joined("\n"), c.joined) << c.name;
     }
 }
@@ -123,12 +124,12 @@ TEST(Header, SizesAndTheExternDeclaration) {
 
 TEST(FileValues, FilledFromTheSizesAndValuesLeavingTheRest) {
     std::vector<std::int16_t> fileValues(12, 77);
-    fillFileValues(fileValues, 1, 2, std::vector<std::int32_t>{240, 3, 0});
+    fillFileValues(fileValues, sizeBytes({2, 1}), std::vector<std::int32_t>{240, 3, 0});
     EXPECT_EQ(fileValues, (std::vector<std::int16_t>{0, 1, 240, 3, 0, 0, 77, 77, 77, 77, 77, 77}));
 }
 
 TEST(FileValues, RefusesAFileImageTooShort) {
     std::vector<std::int16_t> fileValues(5, 9);
-    EXPECT_THROW(fillFileValues(fileValues, 1, 2, std::vector<std::int32_t>{240, 3, 0}), std::length_error);
+    EXPECT_THROW(fillFileValues(fileValues, sizeBytes({2, 1}), std::vector<std::int32_t>{240, 3, 0}), std::length_error);
     EXPECT_EQ(fileValues, std::vector<std::int16_t>(5, 9));
 }

@@ -91,7 +91,7 @@ TEST_F(Cli, OutputIsTheCoresForALargerImage) {
             EXPECT_EQ(proctest::slurp(path("odd.c")), core.text.joined("\n") + "\n") << flag << " " << mode;
             const auto hex = bytesOf(path("odd.hex"));
             EXPECT_EQ(hex, core.rawFile) << flag << " " << mode;
-            const auto decoded = codegen::decodeRawFile(hex, depth);
+            const auto decoded = codegen::decodeRawFile(hex, {.depth = depth});
             ASSERT_TRUE(decoded);
             int width = 0, height = 0;
             EXPECT_EQ(readPng(path("odd.png"), width, height), codegen::displayedComponents(decoded->parts, depth))

@@ -45,7 +45,7 @@ TEST(Display, RawFileReadsBackToItsParts) {
             for (int i = 0; i < 3 * width * height; ++i)
                 components.push_back((i * 37 + i / 3) % 256);
             const auto code = makeImageCode(components, {width, height}, {.depth = depth, .arrayName = "x"});
-            const auto decoded = decodeRawFile(code.rawFile, depth);
+            const auto decoded = decodeRawFile(code.rawFile, {.depth = depth});
             ASSERT_TRUE(decoded) << width << "x" << height;
             EXPECT_EQ(decoded->width, width);
             EXPECT_EQ(decoded->height, height);
@@ -56,8 +56,8 @@ TEST(Display, RawFileReadsBackToItsParts) {
 
 TEST(Display, AFileOfTheWrongLengthDoesNotReadBack) {
     const std::vector<std::uint8_t> twoByOne8 = {0x00, 0x01, 0xF0, 0x03};
-    EXPECT_TRUE(decodeRawFile(twoByOne8, Depth::Bits8));
-    EXPECT_FALSE(decodeRawFile(std::vector<std::uint8_t>{0x00, 0x01, 0xF0}, Depth::Bits8));
-    EXPECT_FALSE(decodeRawFile(twoByOne8, Depth::Bits16)); // 2 x 1 at 16 Bit needs 4 data bytes
-    EXPECT_FALSE(decodeRawFile(std::vector<std::uint8_t>{0x00}, Depth::Bits12));
+    EXPECT_TRUE(decodeRawFile(twoByOne8, {.depth = Depth::Bits8}));
+    EXPECT_FALSE(decodeRawFile(std::vector<std::uint8_t>{0x00, 0x01, 0xF0}, {.depth = Depth::Bits8}));
+    EXPECT_FALSE(decodeRawFile(twoByOne8, {.depth = Depth::Bits16})); // 2 x 1 at 16 Bit needs 4 data bytes
+    EXPECT_FALSE(decodeRawFile(std::vector<std::uint8_t>{0x00}, {.depth = Depth::Bits12}));
 }

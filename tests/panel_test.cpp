@@ -101,11 +101,11 @@ TEST(Panel, TheViewerSeesTheOpenedPictureOnATurnedPanel) {
     for (int i = 0; i < 3 * 5 * 3; ++i) picture.push_back((i * 53 + 17) % 256);
     for (Depth depth : {Depth::Bits8, Depth::Bits12, Depth::Bits16}) {
         const auto plain = makeImageCode(picture, {5, 3}, {.depth = depth});
-        const auto expected = displayedPicture(plain.rawFile, depth);
+        const auto expected = displayedPicture(plain.rawFile, {.depth = depth});
         for (const PanelOptions& panel : kTurnsAndMirrors) {
             const ByteOrder order = depth == Depth::Bits16 ? ByteOrder::Little : ByteOrder::Big;
             const auto code = makeImageCode(picture, {5, 3}, {.depth = depth, .panel = panel, .byteOrder = order});
-            const auto shown = displayedPicture(code.rawFile, depth, order, panel);
+            const auto shown = displayedPicture(code.rawFile, {.depth = depth, .byteOrder = order}, panel);
             ASSERT_TRUE(shown);
             EXPECT_EQ(shown->width, 5);
             EXPECT_EQ(shown->rgb, expected->rgb) << panel.rotation << " " << mirrorName(panel.mirror);
@@ -134,6 +134,6 @@ TEST(Panel, SwappedOrInvertedLevelsAreShownAsThePanelShowsThem) {
     };
     for (const auto& c : cases) {
         const auto code = makeImageCode(c.pixel, {1, 1}, {.depth = c.depth, .panel = c.panel});
-        EXPECT_EQ(displayedPicture(code.rawFile, c.depth, ByteOrder::Big, c.panel)->rgb, c.shown) << c.name;
+        EXPECT_EQ(displayedPicture(code.rawFile, {.depth = c.depth}, c.panel)->rgb, c.shown) << c.name;
     }
 }

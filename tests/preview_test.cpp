@@ -95,8 +95,8 @@ TEST_F(PreviewLogic, PanelViewFollowsEveryChoiceAndIsWhatMakeCodeMakes) {
 
         form.Command2_Click();
         const auto made = codegen::displayedPicture(
-            codegen::rawFileBytes(form.state().fileValues, form.state().fileByteCount), form.state().fileOptions.depth,
-            codegen::ByteOrder::Big, c.panel);
+            codegen::rawFileBytes(form.state().fileValues, form.state().fileByteCount), form.state().fileOptions.rawLayout(),
+            c.panel);
         ASSERT_TRUE(made);
         EXPECT_EQ(shown().rgb, made->rgb);
         EXPECT_EQ(std::pair(shown().width, shown().height), std::pair(5, 3)) << "the panel's turn is undone";

@@ -14,8 +14,8 @@ std::vector<std::uint8_t> rawFileOf(const std::vector<std::int32_t>& components,
                                     Depth depth) {
     const auto packed = convert(components, depth).packed;
     std::vector<std::int16_t> fileValues(60001);
-    fillFileValues(fileValues, height, width, packed);
-    return rawFileBytes(fileValues, rawDataByteCount(depth, static_cast<std::size_t>(height * width)));
+    fillFileValues(fileValues, sizeBytes({width, height}), packed);
+    return rawFileBytes(fileValues, 2 + rawDataByteCount(depth, static_cast<std::size_t>(height * width)));
 }
 
 } // namespace
@@ -73,5 +73,5 @@ TEST(RawFile, DataByteCounts) {
 
 TEST(RawFile, RefusesToReadPastTheFileImage) {
     const std::vector<std::int16_t> fileValues(4);
-    EXPECT_THROW(rawFileBytes(fileValues, 3), std::length_error);
+    EXPECT_THROW(rawFileBytes(fileValues, 5), std::length_error);
 }

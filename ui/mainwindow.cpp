@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QUrl>
 
 namespace quorvane::ui {
@@ -80,14 +81,7 @@ MainWindow::MainWindow(QWidget* parent)
 // The picture's options come in through its context menu, so the window's controls stay as they are.
 void MainWindow::buildPictureMenu() {
     pictureMenu_ = new PictureMenu(this);
-    pictureMenu_->onFitLarger = [this](bool fit) { form_.setFitLarger(fit); };
-    pictureMenu_->onDithering = [this](codegen::Dither dither) { form_.setDithering(dither); };
-    pictureMenu_->onPanel = [this](const codegen::PanelOptions& panel) { form_.setPanel(panel); };
-    pictureMenu_->onShowAsDisplayed = [this](bool show) { form_.setShowAsDisplayed(show); };
-    pictureMenu_->onPreview = [this] { form_.openPreview(); };
-    form_.setFitLarger(pictureMenu_->fitLarger());
-    form_.setDithering(pictureMenu_->dithering());
-    form_.setPanel(pictureMenu_->panel());
+    pictureMenu_->bind(form_);
     picture1_->setToolTip("Double-click to preview it zoomed; right-click for the picture's options");
     picture1_->onDoubleClick = [this] { form_.Picture1_DblClick(); };
     picture1_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -264,6 +258,20 @@ void MainWindow::addListItems(app::ListBox list, const std::vector<std::string>&
 
 int MainWindow::selectedListIndex(app::ListBox list) const { return listBox(list)->currentRow(); }
 
+// Signals stay blocked: the handler that asked for this has already done what a click would.
+void MainWindow::showDepth(codegen::Depth depth, const std::vector<codegen::Depth>& available) {
+    const std::pair<QRadioButton*, codegen::Depth> options[] = {
+        {option1_, codegen::Depth::Bits8}, {option2_, codegen::Depth::Bits12}, {option3_, codegen::Depth::Bits16}};
+    for (const auto& [option, mine] : options) {
+        const QSignalBlocker quiet(option);
+        option->setEnabled(std::find(available.begin(), available.end(), mine) != available.end());
+        option->setAutoExclusive(false); // so that all three can be clear while 18 or 24 Bit is chosen
+        option->setChecked(mine == depth);
+        option->setAutoExclusive(true);
+    }
+    pictureMenu_->showMoreDepth(depth, available);
+}
+
 bool MainWindow::isSelected(app::OptionButton option) const {
     switch (option) {
     case app::OptionButton::Option1: return option1_->isChecked();
@@ -277,12 +285,6 @@ bool MainWindow::isSelected(app::OptionButton option) const {
 
 void MainWindow::setOpenDialog(const std::string& title, const std::string& filterName, const std::string& pattern) {
     openTitle_ = toQt(title);
-    // "*.bmp" in any letter case: files from other systems often end in ".BMP".
-    const auto anyCase = [](const QString& patterns) {
-        QString matched;
-        for (const QChar c : patterns) matched += c.isLetter() ? QString("[%1%2]").arg(c.toLower()).arg(c.toUpper()) : QString(c);
-        return matched;
-    };
     // The design's filter stays first and chosen; the second lists every kind of picture the loader reads.
     openFilter_ = QString("%1 (%2);;Pictures (%3)")
                       .arg(toQt(filterName), anyCase(toQt(pattern)), anyCase("*.bmp *.png *.jpg *.jpeg *.gif"));
@@ -295,16 +297,6 @@ std::optional<std::string> MainWindow::chooseOpenFile() {
     rememberFolderOf(*chosen);
     return fromQt(*chosen);
 }
-
-namespace {
-
-// The one local file a drag carries, if that is what it carries.
-std::optional<QString> droppedFile(const QMimeData* data) {
-    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile()) return std::nullopt;
-    return data->urls().front().toLocalFile();
-}
-
-} // namespace
 
 bool MainWindow::takeFileDrop(QEvent* event) {
     switch (event->type()) {

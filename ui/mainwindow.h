@@ -59,6 +59,7 @@ public:
     void addListItems(app::ListBox list, const std::vector<std::string>& items) override;
     int selectedListIndex(app::ListBox list) const override;
     bool isSelected(app::OptionButton option) const override;
+    void showDepth(codegen::Depth depth, const std::vector<codegen::Depth>& available) override;
     void setOpenDialog(const std::string& title, const std::string& filterName, const std::string& pattern) override;
     std::optional<std::string> chooseOpenFile() override;
     void showPicture(const capture::Picture& picture) override;

@@ -1,5 +1,6 @@
 #include "ui/picturemenu.h"
 
+#include "app/form1.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -40,6 +41,7 @@ PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
     ditheringAction(codegen::ditherFromName(stored).value_or(codegen::Dither::None))->setChecked(true);
 
     buildPanelMenu();
+    buildDisplayMenu();
 
     showAsDisplayed_ = addAction("Show as the display shows it");
     showAsDisplayed_->setCheckable(true);
@@ -109,6 +111,94 @@ void PictureMenu::buildPanelMenu() {
     };
     bgr_ = tick("Swap red and blue", kBgrKey);
     invert_ = tick("Invert colours", kInvertKey);
+}
+
+// One display is chosen at a time; its name is stored as the command line writes it.
+void PictureMenu::buildDisplayMenu() {
+    QMenu* menu = addMenu("Display");
+    auto* group = new QActionGroup(this);
+    const auto entry = [&](const QString& text, std::optional<codegen::DisplayPreset> display) {
+        QAction* action = menu->addAction(text);
+        action->setCheckable(true);
+        group->addAction(action);
+        const QString name = display ? toQt(std::string(display->name)) : QString();
+        action->setData(name);
+        connect(action, &QAction::triggered, this, [this, name, display] {
+            QSettings().setValue(kDisplayKey, name);
+            if (onDisplay) onDisplay(display);
+        });
+        displays_.push_back(action);
+    };
+    entry(kDefaultDisplayText, std::nullopt);
+    for (const codegen::DisplayPreset& display : codegen::displayPresets()) {
+        entry(QString("%1, %2 × %3 (%4)")
+                  .arg(toQt(std::string(display.controller)))
+                  .arg(display.size.width)
+                  .arg(display.size.height)
+                  .arg(toQt(std::string(display.name))),
+              display);
+    }
+    // A name no longer in the table (a hand-edited file) falls back to the 132 x 132 panel.
+    const QString stored = QSettings().value(kDisplayKey, QString()).toString();
+    QAction* chosen = displayAction(fromQt(stored));
+    (chosen ? chosen : displays_.front())->setChecked(true);
+
+    QMenu* more = addMenu("More depths");
+    auto* depths = new QActionGroup(this);
+    depths->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const codegen::Depth extra[] = {codegen::Depth::Bits18, codegen::Depth::Bits24};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const codegen::Depth depth = extra[i];
+        moreDepths_[i] = more->addAction(toQt(std::string(codegen::depthName(depth))) + " Bit");
+        moreDepths_[i]->setCheckable(true);
+        depths->addAction(moreDepths_[i]);
+        connect(moreDepths_[i], &QAction::triggered, this, [this, depth] {
+            if (onMoreDepth) onMoreDepth(depth);
+        });
+    }
+}
+
+std::optional<codegen::DisplayPreset> PictureMenu::display() const {
+    for (QAction* action : displays_) {
+        if (action->isChecked()) return codegen::displayPreset(fromQt(action->data().toString()));
+    }
+    return std::nullopt;
+}
+
+QAction* PictureMenu::displayAction(std::string_view name) const {
+    for (QAction* action : displays_) {
+        if (fromQt(action->data().toString()) == name) return action;
+    }
+    return nullptr;
+}
+
+QAction* PictureMenu::moreDepthAction(codegen::Depth depth) const {
+    if (depth == codegen::Depth::Bits18) return moreDepths_[0];
+    if (depth == codegen::Depth::Bits24) return moreDepths_[1];
+    return nullptr;
+}
+
+void PictureMenu::showMoreDepth(codegen::Depth depth, const std::vector<codegen::Depth>& available) {
+    for (QAction* action : moreDepths_) {
+        const QSignalBlocker quiet(action);
+        const codegen::Depth mine = action == moreDepths_[0] ? codegen::Depth::Bits18 : codegen::Depth::Bits24;
+        action->setChecked(mine == depth);
+        action->setEnabled(std::find(available.begin(), available.end(), mine) != available.end());
+    }
+}
+
+void PictureMenu::bind(app::Form1& form) {
+    onFitLarger = [&form](bool fit) { form.setFitLarger(fit); };
+    onDithering = [&form](codegen::Dither dither) { form.setDithering(dither); };
+    onPanel = [&form](const codegen::PanelOptions& panel) { form.setPanel(panel); };
+    onShowAsDisplayed = [&form](bool show) { form.setShowAsDisplayed(show); };
+    onPreview = [&form] { form.openPreview(); };
+    onDisplay = [&form](const std::optional<codegen::DisplayPreset>& display) { form.setDisplay(display); };
+    onMoreDepth = [&form](codegen::Depth depth) { form.setMoreDepth(depth); };
+    form.setFitLarger(fitLarger());
+    form.setDithering(dithering());
+    form.setPanel(panel());
+    form.setDisplay(display());
 }
 
 void PictureMenu::panelChanged() {

@@ -1,14 +1,23 @@
 #pragma once
 // The picture's context menu: whether "Open BMP" fits a larger picture to the panel, how "Make Code"
-// dithers, how the panel is mounted and wired, and whether Picture1 shows the picture as opened or as
-// the display will show it (everything so far is remembered between runs); and the preview window.
+// dithers, how the panel is mounted and wired, which display it is (remembered between runs, like
+// everything before it), 18 and 24 Bit under "More depths", and whether Picture1 shows the picture as
+// opened or as the display will show it; and the preview window.
 
+#include "codegen/displays.h"
 #include "codegen/dither.h"
 #include "codegen/panel.h"
 
 #include <QMenu>
 
 #include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace quorvane::app {
+class Form1;
+}
 
 class QAction;
 
@@ -23,8 +32,17 @@ class PictureMenu : public QMenu {
     std::function<void(const codegen::PanelOptions&)> onPanel;
     std::function<void(bool show)> onShowAsDisplayed;
     std::function<void()> onPreview;
+    std::function<void(const std::optional<codegen::DisplayPreset>&)> onDisplay; // none: the 132 x 132 panel
+    std::function<void(codegen::Depth)> onMoreDepth;
+
+    // Every choice goes to the window's handlers, and the remembered ones are handed to them at once.
+    void bind(app::Form1& form);
 
     bool fitLarger() const;
+    std::optional<codegen::DisplayPreset> display() const;
+    // The depth as the window shows it, without calling back: 18 or 24 Bit ticked (any other clears
+    // both), and only the available ones enabled.
+    void showMoreDepth(codegen::Depth depth, const std::vector<codegen::Depth>& available);
     codegen::Dither dithering() const;
     codegen::PanelOptions panel() const;
     void setShowAsDisplayedTicked(bool ticked); // without calling onShowAsDisplayed
@@ -37,6 +55,8 @@ class PictureMenu : public QMenu {
     QAction* showAsDisplayedAction() const { return showAsDisplayed_; }
     QAction* fitLargerAction() const { return fitLarger_; }
     QAction* previewAction() const { return preview_; }
+    QAction* displayAction(std::string_view name) const; // "" for the 132 x 132 panel
+    QAction* moreDepthAction(codegen::Depth depth) const;
 
     static constexpr const char* kDitheringKey = "picture/dithering";
     static constexpr const char* kFitLargerKey = "picture/fitLarger";
@@ -44,9 +64,12 @@ class PictureMenu : public QMenu {
     static constexpr const char* kMirrorKey = "panel/mirror";
     static constexpr const char* kBgrKey = "panel/bgr";
     static constexpr const char* kInvertKey = "panel/invert";
+    static constexpr const char* kDisplayKey = "display/name";
+    static constexpr const char* kDefaultDisplayText = "Nokia 6100 type, 132 × 132";
 
   private:
     void buildPanelMenu();
+    void buildDisplayMenu();
     void panelChanged();
 
     QAction* fitLarger_ = nullptr;
@@ -59,6 +82,8 @@ class PictureMenu : public QMenu {
     QAction* invert_ = nullptr;
     QAction* showAsDisplayed_ = nullptr;
     QAction* preview_ = nullptr;
+    std::vector<QAction*> displays_; // the 132 x 132 panel, then every preset in the table's order
+    QAction* moreDepths_[2] = {};    // 18 Bit, 24 Bit
 };
 
 } // namespace quorvane::ui

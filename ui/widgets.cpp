@@ -1,8 +1,21 @@
 #include "ui/widgets.h"
 
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 
 namespace quorvane::ui {
+
+QString anyCase(const QString& patterns) {
+    QString matched;
+    for (const QChar c : patterns) matched += c.isLetter() ? QString("[%1%2]").arg(c.toLower()).arg(c.toUpper()) : QString(c);
+    return matched;
+}
+
+std::optional<QString> droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile()) return std::nullopt;
+    return data->urls().front().toLocalFile();
+}
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();

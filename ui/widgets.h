@@ -9,7 +9,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+
+class QMimeData;
 
 namespace quorvane::ui {
 
@@ -35,6 +38,12 @@ inline QFont designFont(const char* family, QFont::StyleHint fallback) {
     font.setStyleHint(fallback);
     return font;
 }
+
+// File patterns in any letter case: files from other systems often end in ".BMP".
+QString anyCase(const QString& patterns);
+
+// The one local file a drag carries, if that is what it carries.
+std::optional<QString> droppedFile(const QMimeData* data);
 
 inline void setBackground(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();

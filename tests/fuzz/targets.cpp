@@ -42,7 +42,7 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
     // Fitting and compositing, on pictures small enough to keep the fuzzer quick: scaled to 16 x 16.
     const auto declared = capture::declaredSize(bytes);
     if (const auto* side = std::get_if<capture::DeclaredSize>(&declared); side && side->width <= 1024 && side->height <= 1024) {
-        auto fitted = capture::pictureFromBytes(bytes, "fuzz.png", {.fit = true, .background = 0x336699, .maxSide = 16});
+        auto fitted = capture::pictureFromBytes(bytes, "fuzz.png", {.fit = true, .background = 0x336699, .maxWidth = 16, .maxHeight = 16});
         if (const auto* picture = std::get_if<capture::Picture>(&fitted)) {
             require(picture->width >= 1 && picture->width <= 16 && picture->height >= 1 && picture->height <= 16);
             require(picture->alpha.empty() && picture->pixels.size() == static_cast<std::size_t>(picture->width * picture->height));
@@ -87,11 +87,11 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
 
         // Whatever the panel does, the viewer's picture has the opened size; a turn or a mirror alone
         // shows exactly the plain picture.
-        const auto shown = codegen::displayedPicture(code.rawFile, depth, order, panel);
+        const auto shown = codegen::displayedPicture(code.rawFile, {.depth = depth, .byteOrder = order}, panel);
         require(shown && shown->width == picture->width && shown->height == picture->height);
         if (!panel.invert && !panel.bgr) {
             const auto plain = codegen::makeImageCode(store, pictureSize, plainOptions);
-            require(shown->rgb == codegen::displayedPicture(plain.rawFile, depth)->rgb);
+            require(shown->rgb == codegen::displayedPicture(plain.rawFile, {.depth = depth})->rgb);
         }
     }
 }

@@ -59,7 +59,16 @@ struct FakeMainView : quorvane::app::MainView {
     bool isSelected(OptionButton option) const override {
         if (option == OptionButton::Option4) return pic;
         if (option == OptionButton::Option5) return !pic;
-        return option == depthOption;
+        return depthOption == option;
+    }
+    void showDepth(quorvane::codegen::Depth depth, const std::vector<quorvane::codegen::Depth>& available) override {
+        using quorvane::codegen::Depth;
+        depthOption = depth == Depth::Bits8 ? std::optional{OptionButton::Option1}
+                      : depth == Depth::Bits12 ? std::optional{OptionButton::Option2}
+                      : depth == Depth::Bits16 ? std::optional{OptionButton::Option3}
+                                               : std::nullopt;
+        shownDepth = depth;
+        availableDepths = available;
     }
     void setOpenDialog(const std::string& t, const std::string& name, const std::string& pattern) override {
         dialogTitle = t;
@@ -96,7 +105,9 @@ struct FakeMainView : quorvane::app::MainView {
     std::map<TextBox, std::string> texts;
     std::map<ListBox, std::vector<std::string>> lists;
     int selectedIndex = -1;
-    OptionButton depthOption = OptionButton::Option1;
+    std::optional<OptionButton> depthOption = OptionButton::Option1; // none while 18 or 24 Bit is chosen
+    std::optional<quorvane::codegen::Depth> shownDepth;
+    std::vector<quorvane::codegen::Depth> availableDepths;
     bool pic = true;
     std::string dialogTitle, dialogFilter;
     std::optional<std::string> nextFile;
