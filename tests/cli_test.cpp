@@ -153,7 +153,7 @@ TEST_F(Cli, ExitStatusesAndMessages) {
         {{"paint"}, 2, "unknown command"},
         {{"code"}, 2, "no IMAGE"},
         {{"code", "--bogus", path("logo.bmp")}, 2, "unknown option --bogus"},
-        {{"code", "--depth", "7", path("logo.bmp")}, 2, "--depth must be 8, 12 or 16"},
+        {{"code", "--depth", "7", path("logo.bmp")}, 2, "--depth must be 8, 12, 16, 18 or 24"},
         {{"code", "--target", "avr8", path("logo.bmp")}, 2, "--target must be pic, arm or avr"},
         {{"code", "--rotate", "45", path("logo.bmp")}, 2, "--rotate must be 0, 90, 180 or 270"},
         {{"code", "--rotate=-90", path("logo.bmp")}, 2, "--rotate must be"},
