@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 using namespace quorvane::codegen;
@@ -29,7 +31,10 @@ TEST(Display, LevelsOfEveryChannel) {
         }
         EXPECT_EQ(levels, c.levels) << c.name;
     }
-    // 5 and 6 bits, spot checks: 255 / 31 = 8.23, 255 / 63 = 4.05.
+    // 5 and 6 bits, spot checks: 255 / 31 = 8.23, 255 / 63 = 4.05; at 8 bits the part is the level.
+    EXPECT_EQ(displayedLevel(32, Depth::Bits18, Channel::Red), 130);
+    EXPECT_EQ(displayedLevel(1, Depth::Bits18, Channel::Blue), 4);
+    EXPECT_EQ(displayedLevel(200, Depth::Bits24, Channel::Green), 200);
     EXPECT_EQ(displayedLevel(1, Depth::Bits16, Channel::Red), 8);
     EXPECT_EQ(displayedLevel(16, Depth::Bits16, Channel::Blue), 132);
     EXPECT_EQ(displayedLevel(31, Depth::Bits16, Channel::Red), 255);
@@ -37,19 +42,29 @@ TEST(Display, LevelsOfEveryChannel) {
 }
 
 // Pack then read back: every part survives at every depth, for odd and even pixel counts (the 12-bit
-// file ends in half a byte when the count is odd).
+// file ends in half a byte when the count is odd), with every kind of size bytes and, at 16 Bit, either
+// byte order; and the sizes over 256 that only two bytes hold.
 TEST(Display, RawFileReadsBackToItsParts) {
-    for (Depth depth : {Depth::Bits8, Depth::Bits12, Depth::Bits16}) {
-        for (auto [width, height] : {std::pair{1, 1}, {3, 1}, {2, 2}, {5, 3}, {132, 132}}) {
-            std::vector<std::int32_t> components;
-            for (int i = 0; i < 3 * width * height; ++i)
-                components.push_back((i * 37 + i / 3) % 256);
-            const auto code = makeImageCode(components, {width, height}, {.depth = depth, .arrayName = "x"});
-            const auto decoded = decodeRawFile(code.rawFile, {.depth = depth});
-            ASSERT_TRUE(decoded) << width << "x" << height;
-            EXPECT_EQ(decoded->width, width);
-            EXPECT_EQ(decoded->height, height);
-            EXPECT_EQ(decoded->parts, code.conversion.parts) << width << "x" << height;
+    for (const ColorFormat& format : colorFormats()) {
+        for (SizeHeader header : {SizeHeader::Bytes8, SizeHeader::Bytes16, SizeHeader::None}) {
+            const ByteOrder order = format.hasByteOrder() && header != SizeHeader::Bytes8 ? ByteOrder::Little : ByteOrder::Big;
+            const RawLayout layout{format.depth, order, header};
+            for (auto [width, height] : {std::pair{1, 1}, {3, 1}, {2, 2}, {5, 3}, {132, 132}, {300, 2}, {1, 257}}) {
+                if (header == SizeHeader::Bytes8 && std::max(width, height) > 256) continue;
+                std::vector<std::int32_t> components;
+                for (int i = 0; i < 3 * width * height; ++i)
+                    components.push_back((i * 37 + i / 3) % 256);
+                const auto code = makeImageCode(
+                    components, {width, height},
+                    {.depth = format.depth, .arrayName = "x", .byteOrder = order, .sizeHeader = header});
+                const auto decoded = decodeRawFile(code.rawFile, layout, {width, height});
+                const std::string name = std::string(format.name) + " Bit, " + std::string(sizeHeaderName(header)) +
+                                         ", " + std::to_string(width) + "x" + std::to_string(height);
+                ASSERT_TRUE(decoded) << name;
+                EXPECT_EQ(decoded->width, width) << name;
+                EXPECT_EQ(decoded->height, height) << name;
+                EXPECT_EQ(decoded->parts, code.conversion.parts) << name;
+            }
         }
     }
 }

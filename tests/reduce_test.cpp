@@ -28,6 +28,12 @@ std::vector<Range> alternatingRanges(int d) {
     return ranges;
 }
 
+std::vector<Range> ownParts() {
+    std::vector<Range> ranges;
+    for (int c = 0; c < 256; ++c) ranges.push_back({c, c, c});
+    return ranges;
+}
+
 struct RangeCase {
     const char* name;
     Depth depth;
@@ -48,6 +54,9 @@ TEST(Reduction, EveryComponentFallsInItsListedRange) {
         {"16 Bit red", Depth::Bits16, Channel::Red, alternatingRanges(8)},
         {"16 Bit green", Depth::Bits16, Channel::Green, alternatingRanges(4)},
         {"16 Bit blue", Depth::Bits16, Channel::Blue, alternatingRanges(8)},
+        {"18 Bit red, d = 4", Depth::Bits18, Channel::Red, alternatingRanges(4)},
+        {"18 Bit blue", Depth::Bits18, Channel::Blue, alternatingRanges(4)},
+        {"24 Bit green: every component its own part", Depth::Bits24, Channel::Green, ownParts()},
     };
     for (const auto& c : cases) {
         int covered = 0;
@@ -71,6 +80,10 @@ TEST(Reduction, SpotChecksOfTheRangeListsEnds) {
     EXPECT_EQ(reduceComponent(252, Depth::Bits16, Channel::Green), 62);
     EXPECT_EQ(reduceComponent(253, Depth::Bits16, Channel::Green), 63);
     EXPECT_EQ(reduceComponent(52, Depth::Bits16, Channel::Green), 12); // 54 / 4 - 1 = 12.5, tie to even
+    EXPECT_EQ(reduceComponent(252, Depth::Bits18, Channel::Red), 62);  // 254 / 4 - 1 = 62.5, tie to even
+    EXPECT_EQ(reduceComponent(253, Depth::Bits18, Channel::Red), 63);
+    EXPECT_EQ(reduceComponent(7, Depth::Bits18, Channel::Blue), 1);
+    EXPECT_EQ(reduceComponent(128, Depth::Bits24, Channel::Blue), 128);
 }
 
 TEST(Reduction, FractionalComponentsRoundTwice) {
@@ -94,6 +107,10 @@ TEST(Packing, TwoByOneImageOfTheOverviewAtEachDepth) {
         // RRRRRGGG = 11111 100 = 252 and GGGBBBBB = 000 00000 = 0.
         {Depth::Bits16, {31, 32, 0, 0, 0, 31}, {252, 0, 0, 31}, {"31", "32", "0", "0", "0", "31"},
          {"252", "0", "0", "31"}},
+        // 18 Bit: 128 is a tie (130 / 4 - 1 = 31.5) and goes to 32; each part stands in the top six bits
+        // of its own byte: 63 -> 252, 32 -> 128. The working lists belong to 8 and 16 Bit alone.
+        {Depth::Bits18, {63, 32, 0, 0, 0, 63}, {252, 128, 0, 0, 0, 252}, {}, {}},
+        {Depth::Bits24, {255, 128, 0, 0, 0, 255}, {255, 128, 0, 0, 0, 255}, {}, {}},
     };
     for (const auto& c : cases) {
         const Conversion conversion = convert(components, c.depth);
@@ -124,6 +141,10 @@ TEST(Packing, SmallImagesAndTheirTrailingValues) {
         {"white at 16 Bit", {255, 255, 255}, Depth::Bits16, {0xFF, 0xFF}},
         {"nothing captured, 8 Bit", {}, Depth::Bits8, {0}},
         {"nothing captured, 16 Bit", {}, Depth::Bits16, {}},
+        // 52 is a tie at 18 Bit (54 / 4 - 1 = 12.5): the parts are 4, 12, 21, each shifted up by two.
+        {"(18, 52, 86) at 18 Bit", {18, 52, 86}, Depth::Bits18, {0x10, 0x30, 0x54}},
+        {"a stray part at 18 Bit is not a pixel", {255, 255, 255, 255}, Depth::Bits18, {0xFC, 0xFC, 0xFC}},
+        {"nothing captured, 24 Bit", {}, Depth::Bits24, {}},
     };
     for (const auto& c : cases) EXPECT_EQ(convert(c.components, c.depth).packed, c.packed) << c.name;
 }
@@ -165,12 +186,13 @@ TEST(Packing, LargestImageCountsAtEachDepth) {
         std::size_t outputCount;
         std::int32_t lastValue;
     };
-    const Case cases[] = {{Depth::Bits8, 17425, 0}, {Depth::Bits12, 26137, 0}, {Depth::Bits16, 34848, 0xFF}};
+    const Case cases[] = {{Depth::Bits8, 17425, 0},      {Depth::Bits12, 26137, 0}, {Depth::Bits16, 34848, 0xFF},
+                          {Depth::Bits18, 52272, 0xFC}, {Depth::Bits24, 52272, 0xFF}};
     for (const auto& c : cases) {
         const Conversion conversion = convert(components, c.depth);
         EXPECT_EQ(conversion.parts.size(), 52272u);
         EXPECT_EQ(conversion.packed.size(), c.outputCount);
         EXPECT_EQ(conversion.packed.back(), c.lastValue);
-        EXPECT_EQ(conversion.packed[c.outputCount - 2], 255);
+        EXPECT_EQ(conversion.packed[c.outputCount - 2], c.depth == Depth::Bits18 ? 0xFC : 255);
     }
 }

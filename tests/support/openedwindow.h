@@ -1,9 +1,13 @@
 #pragma once
-// The real main window, shown, with a picture of the caller's pixels opened through "Open BMP": where
-// the X server tests and the window benchmark start. Needs a QApplication.
+// The real main window, shown, with a picture of the caller's pixels opened through "Open BMP" for the
+// display named (the 132 x 132 panel when none is): where the X server tests and the window benchmark
+// start. Needs a QApplication.
 
 #include "bmpwriter.h"
 #include "ui/mainwindow.h"
+#include "ui/picturemenu.h"
+
+#include <QAction>
 
 #include <QString>
 #include <QTest>
@@ -14,8 +18,9 @@
 #include <unistd.h>
 
 struct OpenedWindow {
-    OpenedWindow(int width, int height, const std::vector<std::uint32_t>& pixels) {
+    OpenedWindow(int width, int height, const std::vector<std::uint32_t>& pixels, const std::string& display = "") {
         bmptest::writeFile(file, bmptest::bmp24(width, height, pixels));
+        if (!display.empty()) window.pictureMenu()->displayAction(display)->trigger();
         window.fileChooser = [this](const QString&, const QString&, const QString&) -> std::optional<QString> {
             return QString::fromStdString(file.string());
         };
