@@ -187,7 +187,8 @@ codegen::CodeOptions Form1::currentOptions() const {
             .arrayName = codegen::imageNameFromPath(state_.imagePath),
             .dither = state_.dithering,
             .panel = state_.panel,
-            .sizeHeader = state_.display ? state_.display->sizeHeader() : codegen::SizeHeader::Bytes8};
+            .sizeHeader = state_.display ? state_.display->sizeHeader() : codegen::SizeHeader::Bytes8,
+            .layout = {.columns = state_.display ? kDisplayColumns : 0, .radix = codegen::Radix::Decimal, .headerName = {}}};
 }
 
 void Form1::makeCode() {

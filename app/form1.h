@@ -103,6 +103,10 @@ public:
     const MainState& state() const { return state_; }
 
     static constexpr const char* kStartCaption = "Quorvane Tessaline.";
+    // With a display chosen, Text2 lays the values out this many to a line, as `--columns 16` does: a
+    // 320 x 480 picture's 460,000 values on one line would take the window seconds to lay out and the
+    // reader a long scroll. The clipboard still gets the value line whole.
+    static constexpr int kDisplayColumns = 16;
 
 private:
     void openPicture();
