@@ -500,3 +500,49 @@ TEST_F(RealMainWindow, PreviewStatusLineAgreesWithTheColourConverter) {
     QTest::mouseMove(preview->panelView(), QPoint(3, 1));
     EXPECT_EQ(preview->statusText(), "x 1, y 0   R G B 0 0 255  0xFF0000   12 Bit 0 0 15  0x00F0   on the panel 0 0 255");
 }
+
+// The Display menu and "More depths" through the real widgets, and their bytes against the command
+// line's for the same choices: a 240 x 320 picture on an ST7789 at 18 Bit, and 24 Bit on the 132 x 132
+// panel. The display is remembered; the depth it brings is chosen again at the next start.
+TEST_F(RealMainWindow, DisplayAndMoreDepthsGiveTheCommandLinesBytes) {
+    quorvane::ui::PictureMenu* menu = window->pictureMenu();
+    ASSERT_EQ(menu->displayAction("")->text(), "Nokia 6100 type, 132 × 132");
+    EXPECT_TRUE(menu->displayAction("")->isChecked());
+    menu->displayAction("st7789-240x320")->trigger();
+    EXPECT_TRUE(child<QRadioButton>("Option3")->isChecked()) << "an ST7789's default, 16 Bit";
+    EXPECT_FALSE(child<QRadioButton>("Option1")->isEnabled()) << "8 Bit is not an ST7789's";
+    EXPECT_FALSE(menu->moreDepthAction(quorvane::codegen::Depth::Bits24)->isEnabled());
+    menu->moreDepthAction(quorvane::codegen::Depth::Bits18)->trigger();
+    for (const char* option : {"Option1", "Option2", "Option3"}) EXPECT_FALSE(child<QRadioButton>(option)->isChecked()) << option;
+
+    std::vector<std::uint32_t> pixels(240 * 320);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    nextFile = image("panel.bmp", 240, 320, pixels);
+    click("Command1");
+    EXPECT_EQ(child<QLabel>("Picture1")->pixmap().size(), QSize(99, 132)) << "shown in the frame";
+    click("Command2");
+    click("Command3");
+    const std::string hex = (dir / "cli.hex").string();
+    const auto cli = proctest::run({QUORVANE_CLI_PATH, "code", "--display", "st7789-240x320", "--depth", "18",
+                                    "--columns", "16", "--hex", hex, *nextFile});
+    ASSERT_EQ(cli.status, 0) << cli.err;
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText().toStdString() + "\n", cli.out);
+    EXPECT_EQ(proctest::slurp(dir / "program" / "panel.hex"), proctest::slurp(hex));
+
+    // Back on the 132 x 132 panel every depth can be chosen; 24 Bit there is the components themselves.
+    menu->displayAction("")->trigger();
+    EXPECT_TRUE(child<QRadioButton>("Option1")->isEnabled());
+    menu->moreDepthAction(quorvane::codegen::Depth::Bits24)->trigger();
+    nextFile = image("logo.bmp", 2, 1, {0x0080FF, 0xFF0000});
+    click("Command1");
+    click("Command2");
+    EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText(), "unsigned rom char logo[10] = {\n0,1,255,128,0,0,0,255,0\n};");
+    QTest::mouseClick(child("Option2"), Qt::LeftButton, {}, QPoint(4, 8));
+    EXPECT_FALSE(menu->moreDepthAction(quorvane::codegen::Depth::Bits24)->isChecked()) << "an option clears More depths";
+
+    menu->displayAction("ili9488-320x480")->trigger();
+    window = makeWindow();
+    EXPECT_TRUE(window->pictureMenu()->displayAction("ili9488-320x480")->isChecked());
+    EXPECT_TRUE(window->pictureMenu()->moreDepthAction(quorvane::codegen::Depth::Bits18)->isChecked())
+        << "an ILI9488's default, 18 Bit";
+}
