@@ -39,12 +39,15 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
         require(picture->alpha.empty() || picture->alpha.size() == picture->pixels.size());
     }
 
-    // Fitting and compositing, on pictures small enough to keep the fuzzer quick: scaled to 16 x 16.
+    // Fitting and compositing, on pictures small enough to keep the fuzzer quick: into 16 x 12, the
+    // whole picture or the frame filled, as the input's length says.
     const auto declared = capture::declaredSize(bytes);
     if (const auto* side = std::get_if<capture::DeclaredSize>(&declared); side && side->width <= 1024 && side->height <= 1024) {
-        auto fitted = capture::pictureFromBytes(bytes, "fuzz.png", {.fit = true, .background = 0x336699, .maxWidth = 16, .maxHeight = 16});
+        const auto mode = bytes.size() % 2 ? capture::FitMode::Cover : capture::FitMode::Contain;
+        auto fitted = capture::pictureFromBytes(
+            bytes, "fuzz.png", {.fit = true, .background = 0x336699, .maxWidth = 16, .maxHeight = 12, .fitMode = mode});
         if (const auto* picture = std::get_if<capture::Picture>(&fitted)) {
-            require(picture->width >= 1 && picture->width <= 16 && picture->height >= 1 && picture->height <= 16);
+            require(picture->width >= 1 && picture->width <= 16 && picture->height >= 1 && picture->height <= 12);
             require(picture->alpha.empty() && picture->pixels.size() == static_cast<std::size_t>(picture->width * picture->height));
         }
     }
@@ -68,26 +71,31 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
     const codegen::TextLayout layout{.columns = choice & 0x40 ? 1 + static_cast<int>(size % 17) : 0,
                                      .radix = choice & 0x80 ? codegen::Radix::Hex : codegen::Radix::Decimal,
                                      .headerName = "fuzz.h"};
-    for (auto depth : {codegen::Depth::Bits8, codegen::Depth::Bits12, codegen::Depth::Bits16}) {
-        const auto order = depth == codegen::Depth::Bits16 && (choice & 0x40) ? codegen::ByteOrder::Little
-                                                                                : codegen::ByteOrder::Big;
+    // The size bytes from the input's length, so that every kind meets every picture.
+    const auto header = static_cast<codegen::SizeHeader>(size % 3);
+    for (const codegen::ColorFormat& format : codegen::colorFormats()) {
+        const codegen::Depth depth = format.depth;
+        const auto order = format.hasByteOrder() && (choice & 0x40) ? codegen::ByteOrder::Little : codegen::ByteOrder::Big;
         const codegen::CodeOptions plainOptions{.depth = depth, .target = codegen::Target::Arm, .arrayName = "fuzz"};
         codegen::CodeOptions options = plainOptions;
         options.panel = panel;
         options.byteOrder = order;
+        options.sizeHeader = header;
         options.layout = layout;
         const auto code = codegen::makeImageCode(store, pictureSize, options);
         for (std::int32_t value : code.conversion.packed) require(value >= 0 && value <= 255);
+        const std::size_t lead = code.sizeBytes.size();
+        require(lead == (header == codegen::SizeHeader::Bytes8 ? 2u : header == codegen::SizeHeader::Bytes16 ? 4u : 0u));
         require(static_cast<std::size_t>(std::count(code.text.valueLine.begin(), code.text.valueLine.end(), ',')) ==
-                code.outputCount() + 2);
-        require(code.rawFile.size() >= 3 && code.rawFile.size() <= code.outputCount() + 2);
-        require(code.rawFile[0] == code.panelSize.height - 1 && code.rawFile[1] == code.panelSize.width - 1);
+                code.outputCount() + lead);
+        require(code.rawFile.size() >= lead + 1 && code.rawFile.size() <= code.outputCount() + lead);
+        require(std::equal(code.sizeBytes.begin(), code.sizeBytes.end(), code.rawFile.begin()));
         require(code.panelSize == codegen::panelSize(pictureSize, panel));
         require(!code.header.empty());
 
         // Whatever the panel does, the viewer's picture has the opened size; a turn or a mirror alone
         // shows exactly the plain picture.
-        const auto shown = codegen::displayedPicture(code.rawFile, {.depth = depth, .byteOrder = order}, panel);
+        const auto shown = codegen::displayedPicture(code.rawFile, options.rawLayout(), panel, code.panelSize);
         require(shown && shown->width == picture->width && shown->height == picture->height);
         if (!panel.invert && !panel.bgr) {
             const auto plain = codegen::makeImageCode(store, pictureSize, plainOptions);
