@@ -1,10 +1,14 @@
-# quorvane_add_image(<target> IMAGE <picture> [DEPTH 8|12|16] [TARGET pic|arm|avr] [DITHER none|ordered|fs]
-#                    [FIT] [BACKGROUND RRGGBB] [NAME <name>]
+# quorvane_add_image(<target> IMAGE <picture> [DEPTH 8|12|16|18|24] [TARGET pic|arm|avr] [DITHER none|ordered|fs]
+#                    [DISPLAY <name>] [PANEL <W>x<H>] [SIZE_HEADER 8|16|none]
+#                    [FIT [contain|cover]] [BACKGROUND RRGGBB] [NAME <name>]
 #                    [INVERT] [BGR] [ROTATE 0|90|180|270] [MIRROR none|h|v] [BYTE_ORDER big|little]
 #                    [COLUMNS <n>] [RADIX dec|hex] [HEADER <file.h>])
 #
 # Generates C array source from a picture (BMP, PNG, JPEG or GIF) at build time, with quorvane-cli, and
-# adds it to <target>. FIT scales a picture larger than the panel down to fit it; BACKGROUND is the
+# adds it to <target>. DISPLAY names a module (`quorvane-cli displays` lists them), whose size and default
+# depth apply unless PANEL and DEPTH say otherwise; without either the panel is 132 x 132 and the depth 8.
+# SIZE_HEADER sets how the size leads the data. FIT scales a picture larger than the panel down to fit it
+# (FIT cover fills the panel, keeping the picture's middle); BACKGROUND is the
 # colour under transparent pixels (white by default). INVERT, BGR, ROTATE, MIRROR and BYTE_ORDER (16 Bit
 # only) fit the bytes to the panel; COLUMNS, RADIX and HEADER shape the source text. HEADER names a
 # header written beside the generated source, in a folder added to <target>'s include path, so that
@@ -25,15 +29,30 @@ macro(_quorvane_choice option default words said)
 endmacro()
 
 function(quorvane_add_image target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "FIT;INVERT;BGR"
-        "IMAGE;DEPTH;TARGET;DITHER;BACKGROUND;NAME;ROTATE;MIRROR;BYTE_ORDER;COLUMNS;RADIX;HEADER" "")
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "INVERT;BGR"
+        "IMAGE;DEPTH;TARGET;DITHER;BACKGROUND;NAME;ROTATE;MIRROR;BYTE_ORDER;COLUMNS;RADIX;HEADER;DISPLAY;PANEL;SIZE_HEADER;FIT"
+        "")
+    # FIT alone, with no mode after it, fits the whole picture as it always did.
+    if("FIT" IN_LIST ARG_KEYWORDS_MISSING_VALUES)
+        set(ARG_FIT contain)
+    endif()
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "quorvane_add_image: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
     endif()
     if(NOT ARG_IMAGE)
         message(FATAL_ERROR "quorvane_add_image: IMAGE is required")
     endif()
-    _quorvane_choice(DEPTH 8 "8|12|16" "8, 12 or 16")
+    # A display brings its own default depth: the depth is passed on only when it is given.
+    set(depth_default 8)
+    if(DEFINED ARG_DISPLAY)
+        if(NOT ARG_DISPLAY MATCHES "^[a-z0-9-]+$")
+            message(FATAL_ERROR "quorvane_add_image: DISPLAY must be a name that quorvane-cli displays lists, not ${ARG_DISPLAY}")
+        endif()
+        set(depth_default "")
+    endif()
+    if(ARG_DEPTH OR NOT DEFINED ARG_DISPLAY)
+        _quorvane_choice(DEPTH "${depth_default}" "8|12|16|18|24" "8, 12, 16, 18 or 24")
+    endif()
     _quorvane_choice(TARGET pic "pic|arm|avr" "pic, arm or avr")
     _quorvane_choice(DITHER none "none|ordered|fs" "none, ordered or fs")
     _quorvane_choice(BACKGROUND FFFFFF "[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]"
@@ -42,7 +61,32 @@ function(quorvane_add_image target)
     _quorvane_choice(MIRROR none "none|h|v" "none, h or v")
     _quorvane_choice(RADIX dec "dec|hex" "dec or hex")
     set(options)
-    foreach(flag IN ITEMS FIT INVERT BGR)
+    if(DEFINED ARG_DISPLAY)
+        list(APPEND options --display ${ARG_DISPLAY})
+    endif()
+    if(ARG_DEPTH)
+        list(APPEND options --depth ${ARG_DEPTH})
+    endif()
+    if(DEFINED ARG_PANEL)
+        if(NOT ARG_PANEL MATCHES "^[1-9][0-9]*x[1-9][0-9]*$")
+            message(FATAL_ERROR "quorvane_add_image: PANEL must be WxH, such as 240x320, not ${ARG_PANEL}")
+        endif()
+        list(APPEND options --panel ${ARG_PANEL})
+    endif()
+    if(DEFINED ARG_SIZE_HEADER)
+        _quorvane_choice(SIZE_HEADER 8 "8|16|none" "8, 16 or none")
+        list(APPEND options --size-header ${ARG_SIZE_HEADER})
+    endif()
+    if(DEFINED ARG_FIT)
+        _quorvane_choice(FIT contain "contain|cover" "contain or cover")
+        # Plain --fit serves an older quorvane-cli too.
+        if(ARG_FIT STREQUAL "cover")
+            list(APPEND options --fit cover)
+        else()
+            list(APPEND options --fit)
+        endif()
+    endif()
+    foreach(flag IN ITEMS INVERT BGR)
         if(ARG_${flag})
             string(TOLOWER "${flag}" word)
             list(APPEND options --${word})
@@ -63,7 +107,7 @@ function(quorvane_add_image target)
         list(APPEND options --radix ${ARG_RADIX})
     endif()
     if(DEFINED ARG_BYTE_ORDER)
-        if(NOT ARG_DEPTH STREQUAL "16")
+        if(NOT ARG_DEPTH STREQUAL "16" AND NOT (DEFINED ARG_DISPLAY AND NOT ARG_DEPTH))
             message(FATAL_ERROR "quorvane_add_image: BYTE_ORDER applies to DEPTH 16 only")
         endif()
         _quorvane_choice(BYTE_ORDER big "big|little" "big or little")
@@ -89,7 +133,22 @@ function(quorvane_add_image target)
 
     get_filename_component(image "${ARG_IMAGE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     get_filename_component(stem "${image}" NAME_WE)
+    # The same picture for two panels gets two sources.
     set(variant ${ARG_DEPTH})
+    if(DEFINED ARG_DISPLAY)
+        string(REPLACE "-" "_" variant "${ARG_DISPLAY}")
+        if(ARG_DEPTH)
+            string(APPEND variant "_${ARG_DEPTH}")
+        endif()
+    endif()
+    foreach(choice IN ITEMS PANEL SIZE_HEADER)
+        if(DEFINED ARG_${choice})
+            string(APPEND variant "_${ARG_${choice}}")
+        endif()
+    endforeach()
+    if(ARG_FIT STREQUAL "cover")
+        string(APPEND variant "_cover")
+    endif()
     get_filename_component(extension "${image}" LAST_EXT)
     string(TOLOWER "${extension}" extension)
     if(NOT extension STREQUAL ".bmp") # logo.bmp and logo.png each get their own source
@@ -99,7 +158,6 @@ function(quorvane_add_image target)
     if(NOT ARG_DITHER STREQUAL "none")
         string(APPEND variant "_${ARG_DITHER}")
     endif()
-    # The same picture for two panels gets two sources.
     if(NOT ARG_ROTATE STREQUAL "0")
         string(APPEND variant "_r${ARG_ROTATE}")
     endif()
@@ -134,10 +192,10 @@ function(quorvane_add_image target)
     add_custom_command(
         OUTPUT ${outputs}
         COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}" ${header_folder}
-        COMMAND "${cli}" code --depth ${ARG_DEPTH} --dither ${ARG_DITHER} ${options}
+        COMMAND "${cli}" code --dither ${ARG_DITHER} ${options}
                 --background ${ARG_BACKGROUND} ${name_option} --output "${source}" "${image}"
         DEPENDS "${image}" ${cli_dependency}
-        COMMENT "Converting ${stem} to a ${ARG_DEPTH}-bit array"
+        COMMENT "Converting ${stem} to a C array (${variant})"
         VERBATIM)
     target_sources(${target} PRIVATE "${source}")
 endfunction()

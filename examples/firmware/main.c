@@ -1,6 +1,7 @@
 /* Checks what the display driver relies on: the size bytes lead the array, then the pixel data. */
 #include "badge.h"       /* 16 Bit, from a PNG with transparency, fitted to the panel */
 #include "logo_turned.h" /* 12 Bit, turned a quarter clockwise */
+#include "scene.h"       /* 18 Bit, for a 240 x 320 ST7789 */
 
 #include <stdio.h>
 
@@ -44,7 +45,17 @@ int main(void) {
                 LOGO_TURNED_HEIGHT, turned[3], turned[4] >> 4);
         return 1;
     }
-    printf("logo: %d x %d, badge: %d x %d, turned logo: %d x %d\n", width, height, badgeWidth, badgeHeight,
-           LOGO_TURNED_WIDTH, LOGO_TURNED_HEIGHT);
+    /* The ST7789's picture: height - 1 and width - 1 in two bytes each, high byte first, then three bytes
+       a pixel, RRRRRR00 GGGGGG00 BBBBBB00; the top row is pure red. */
+    const int sceneHeight = (scene[0] << 8 | scene[1]) + 1, sceneWidth = (scene[2] << 8 | scene[3]) + 1;
+    if (SCENE_WIDTH != 240 || SCENE_HEIGHT != 320 || sceneWidth != SCENE_WIDTH || sceneHeight != SCENE_HEIGHT ||
+        sizeof scene != SCENE_SIZE || SCENE_SIZE != 4 + 3 * 240 * 320 + 2 || scene[4] != 0xFC || scene[5] != 0 ||
+        scene[6] != 0) {
+        fprintf(stderr, "scene is %d x %d (%d x %d by its header) in %d bytes, first pixel %02X %02X %02X\n",
+                sceneWidth, sceneHeight, SCENE_WIDTH, SCENE_HEIGHT, SCENE_SIZE, scene[4], scene[5], scene[6]);
+        return 1;
+    }
+    printf("logo: %d x %d, badge: %d x %d, turned logo: %d x %d, scene: %d x %d\n", width, height, badgeWidth,
+           badgeHeight, LOGO_TURNED_WIDTH, LOGO_TURNED_HEIGHT, SCENE_WIDTH, SCENE_HEIGHT);
     return 0;
 }
