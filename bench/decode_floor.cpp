@@ -1,9 +1,11 @@
 // The decoder by itself, as a whole process, for the fit benchmark's floor: what libpng's full decode of
-// a PNG costs, and libjpeg-turbo's decode of a JPEG at 1/8 of its size. Rows are decoded and dropped.
-//   quorvane_decode_floor png FILE | jpeg FILE
+// a PNG costs, and libjpeg-turbo's decode of a JPEG at n/8 of its size (1/8 unless told). Rows are
+// decoded and dropped.
+//   quorvane_decode_floor png FILE | jpeg FILE [EIGHTHS]
 #include <png.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
 #include <vector>
@@ -25,14 +27,14 @@ int decodePng(FILE* file) {
     return 0;
 }
 
-int decodeJpegEighth(FILE* file) {
+int decodeJpegScaled(FILE* file, unsigned eighths) {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
     jpeg_read_header(&info, TRUE);
-    info.scale_num = 1;
+    info.scale_num = eighths;
     info.scale_denom = 8;
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
@@ -49,13 +51,16 @@ int decodeJpegEighth(FILE* file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s png|jpeg FILE\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s png|jpeg FILE [EIGHTHS]\n", argv[0]);
         return 2;
     }
+    const int eighths = argc == 4 ? std::atoi(argv[3]) : 1;
+    if (eighths < 1 || eighths > 8) return 2;
     FILE* file = std::fopen(argv[2], "rb");
     if (!file) return 1;
-    const int status = std::strcmp(argv[1], "png") == 0 ? decodePng(file) : decodeJpegEighth(file);
+    const int status =
+        std::strcmp(argv[1], "png") == 0 ? decodePng(file) : decodeJpegScaled(file, static_cast<unsigned>(eighths));
     std::fclose(file);
     return status;
 }

@@ -60,12 +60,15 @@ std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes,
     const ColorFormat& format = colorFormat(layout.depth);
     std::vector<std::int32_t>& parts = decoded.parts;
     parts.resize(3 * pixels);
+    // A slot is at most 8 bits wide, so it lies within the two bytes from the one it starts in.
     std::size_t bit = 0;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const ChannelFormat& channel = format.channels[i % 3];
-        std::uint32_t slot = 0;
-        for (int b = 0; b < channel.slot; ++b, ++bit) slot = slot << 1 | ((data[bit / 8] >> (7 - bit % 8)) & 1u);
+        const std::size_t at = bit / 8;
+        const unsigned two = static_cast<unsigned>(data[at]) << 8 | (at + 1 < data.size() ? data[at + 1] : 0u);
+        const unsigned slot = (two >> (16 - bit % 8 - static_cast<unsigned>(channel.slot))) & ((1u << channel.slot) - 1);
         parts[i] = static_cast<std::int32_t>(slot >> (channel.slot - channel.bits));
+        bit += static_cast<std::size_t>(channel.slot);
     }
     return decoded;
 }
