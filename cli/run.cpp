@@ -67,28 +67,35 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
         err << "quorvane-cli: " << code.image << ": " << *refusal << '\n';
         return kFailed;
     }
-    const std::string text = result.text.joined("\n") + "\n";
+    std::string text = result.text.joined("\n");
+    text += '\n';
 
-    // Everything is computed before anything is written: a failure leaves no output half made.
+    // Everything is computed before anything is written: a failure leaves no output half made. The
+    // outputs are views of what is computed, not copies: a 320 x 480 picture's text is megabytes.
     struct Output {
         std::string path;
-        std::vector<std::uint8_t> bytes;
+        std::span<const std::uint8_t> bytes;
+    };
+    const auto bytesOf = [](const std::string& s) {
+        return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
     };
     std::vector<Output> outputs;
-    if (code.output) outputs.push_back({*code.output, {text.begin(), text.end()}});
-    if (code.header) outputs.push_back({*code.header, {result.header.begin(), result.header.end()}});
+    std::vector<std::uint8_t> png;
+    if (code.output) outputs.push_back({*code.output, bytesOf(text)});
+    if (code.header) outputs.push_back({*code.header, bytesOf(result.header)});
     if (code.hex) outputs.push_back({*code.hex, result.rawFile});
     if (code.preview) {
         // What a viewer sees on the panel for the bytes written: the raw file read back as the firmware
         // reads it, with the panel's transforms undone.
         const auto shown = codegen::displayedPicture(result.rawFile, options.rawLayout(), code.panel, result.panelSize);
         std::string reason = "the raw file does not read back";
-        auto png = shown ? codegen::encodePng(shown->width, shown->height, shown->rgb, reason) : std::nullopt;
-        if (!png) {
+        auto encoded = shown ? codegen::encodePng(shown->width, shown->height, shown->rgb, reason) : std::nullopt;
+        if (!encoded) {
             err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << reason << '\n';
             return kFailed;
         }
-        outputs.push_back({*code.preview, std::move(*png)});
+        png = std::move(*encoded);
+        outputs.push_back({*code.preview, png});
     }
     // A folder that is not there fails every file meant for it: find out before the first is written,
     // in the words the writer would have used.
@@ -142,7 +149,8 @@ int runDisplays(std::ostream& out) {
     for (const codegen::DisplayPreset& display : codegen::displayPresets()) {
         std::string depths;
         for (const codegen::Depth depth : display.depthList()) {
-            depths += (depths.empty() ? "" : ",") + std::string(codegen::depthName(depth));
+            if (!depths.empty()) depths += ',';
+            depths += codegen::depthName(depth);
         }
         std::string line = std::string(display.name);
         const auto column = [&line](std::size_t at, const std::string& field) {
