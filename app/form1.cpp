@@ -208,8 +208,9 @@ void Form1::makeCode() {
     view_.addListItems(ListBox::List3, codegen::list3Items(code.conversion));
 
     // fileValues keeps whatever stands above the new image, as a fixed array does.
-    if (state_.fileValues.size() < code.fileImage.size()) state_.fileValues.resize(code.fileImage.size());
-    std::copy(code.fileImage.begin(), code.fileImage.end(), state_.fileValues.begin());
+    const std::size_t fileEntries = code.sizeBytes.size() + code.outputCount() + 1;
+    if (state_.fileValues.size() < fileEntries) state_.fileValues.resize(fileEntries);
+    codegen::fillFileValues(state_.fileValues, code.sizeBytes, code.conversion.packed);
     state_.outputCount = static_cast<std::int32_t>(code.outputCount());
     state_.outputText = code.text.valueLine;
     state_.fileByteCount = code.rawFile.size();

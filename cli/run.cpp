@@ -67,8 +67,9 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
         err << "quorvane-cli: " << code.image << ": " << *refusal << '\n';
         return kFailed;
     }
-    std::string text = result.text.joined("\n");
-    text += '\n';
+    // The text is made whole only for a file; standard output takes it piece by piece.
+    std::string text;
+    if (code.output) text = result.text.joined("\n") + '\n';
 
     // Everything is computed before anything is written: a failure leaves no output half made. The
     // outputs are views of what is computed, not copies: a 320 x 480 picture's text is megabytes.
@@ -114,7 +115,8 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
         }
     }
     if (!code.output) {
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        result.text.write(out, "\n");
+        out << '\n';
         out.flush();
         if (!out) {
             err << "quorvane-cli: cannot write the array text to standard output\n";

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <charconv>
+#include <ostream>
 #include <stdexcept>
 
 namespace quorvane::codegen {
@@ -127,6 +128,15 @@ std::optional<std::string> targetRefusal(Target target, std::size_t count) {
     return "the array of " + decimalText(static_cast<std::int64_t>(count)) +
            " bytes is larger than avr-gcc takes in one object (" +
            decimalText(static_cast<std::int64_t>(kAvrLargestObject)) + " bytes)";
+}
+
+void ArrayText::write(std::ostream& out, std::string_view eol) const {
+    if (columns > 0) {
+        out << joined(eol);
+        return;
+    }
+    for (const std::string& line : includes) out << line << eol;
+    out << declaration << eol << valueLine << eol << "};";
 }
 
 ArrayText arrayText(std::string_view imageName, Target target, std::span<const std::uint8_t> sizeBytes,

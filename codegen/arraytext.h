@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,6 +40,8 @@ struct ArrayText {
     // columns, the values go that many to a line, each line indented by four blanks and ending with a
     // comma but the last; otherwise the value line stands whole.
     std::string joined(std::string_view eol) const;
+    // joined's text written to a stream, without making a copy of the value line first.
+    void write(std::ostream& out, std::string_view eol) const;
 };
 
 // "const unsigned char logo[7] PROGMEM": the array's type, name and count as the target writes them,

@@ -38,10 +38,18 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
         code.header =
             headerText(options.layout.headerName, options.arrayName, options.target, panel, code.declaredCount());
     }
-    code.fileImage.resize(code.sizeBytes.size() + packed.size() + 1);
-    fillFileValues(code.fileImage, code.sizeBytes, packed);
-    code.rawFile = rawFileBytes(code.fileImage, code.sizeBytes.size() + rawDataByteCount(options.depth, pixels));
+    // The file is the size bytes and the data bytes; the packing's closing values past the data are not.
+    const std::size_t dataBytes = rawDataByteCount(options.depth, pixels);
+    code.rawFile.reserve(code.sizeBytes.size() + dataBytes);
+    code.rawFile = code.sizeBytes;
+    for (std::size_t i = 0; i < dataBytes; ++i) code.rawFile.push_back(static_cast<std::uint8_t>(packed[i]));
     return code;
+}
+
+std::vector<std::int16_t> ImageCode::fileImage() const {
+    std::vector<std::int16_t> image(sizeBytes.size() + conversion.packed.size() + 1);
+    fillFileValues(image, sizeBytes, conversion.packed);
+    return image;
 }
 
 } // namespace quorvane::codegen

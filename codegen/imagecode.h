@@ -42,8 +42,11 @@ struct ImageCode {
     ArrayText text;                      // declaration and value line; the value line is the clipboard's text
     std::string header;                  // the header's text when layout.headerName is set, else empty
     std::vector<std::uint8_t> sizeBytes; // as the size header says: none, or 2 or 4 bytes
-    std::vector<std::int16_t> fileImage; // the size bytes, the packed values, a closing 0
     std::vector<std::uint8_t> rawFile;   // the bytes of <name>.hex
+
+    // The size bytes, the packed values and a closing 0, as the window's fileValues hold them: made on
+    // request, since the command line never needs it.
+    std::vector<std::int16_t> fileImage() const;
 
     std::size_t reducedCount() const { return conversion.parts.size(); }
     std::size_t outputCount() const { return conversion.packed.size(); }

@@ -124,7 +124,8 @@ TEST_F(MainWindowLogic, StateIsTheEntryPointsResultAtEveryDepth) {
         EXPECT_EQ(view.text(TextBox::Text2), code.text.joined("\r\n"));
         EXPECT_EQ(view.clipboard, code.text.valueLine);
         EXPECT_EQ(state().outputCount, static_cast<std::int32_t>(code.outputCount()));
-        EXPECT_TRUE(std::equal(code.fileImage.begin(), code.fileImage.end(), state().fileValues.begin()));
+        const auto image = code.fileImage();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), state().fileValues.begin()));
         form->Command3_Click();
         EXPECT_EQ(hexFile("odd.hex"), code.rawFile);
     }
@@ -149,7 +150,8 @@ TEST_F(MainWindowLogic, DitheringReachesEveryOutputOfMakeCode) {
             components, {6, 4}, {.depth = quorvane::codegen::Depth::Bits12, .arrayName = "ramp", .dither = dither});
         EXPECT_EQ(view.text(TextBox::Text2), code.text.joined("\r\n"));
         EXPECT_EQ(view.clipboard, code.text.valueLine);
-        EXPECT_TRUE(std::equal(code.fileImage.begin(), code.fileImage.end(), state().fileValues.begin()));
+        const auto image = code.fileImage();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), state().fileValues.begin()));
         form->Command3_Click();
         EXPECT_EQ(hexFile("ramp.hex"), code.rawFile);
     }

@@ -42,7 +42,7 @@ TEST(ImageCode, WalkThroughImageAtEveryDepth) {
         EXPECT_EQ(code.text.declaration, c.declaration) << c.name;
         EXPECT_EQ(code.text.valueLine, c.valueLine) << c.name;
         EXPECT_EQ(code.conversion.parts, c.parts) << c.name;
-        EXPECT_EQ(code.fileImage, c.fileImage) << c.name;
+        EXPECT_EQ(code.fileImage(), c.fileImage) << c.name;
         EXPECT_EQ(code.rawFile, c.rawFile) << c.name;
         EXPECT_EQ(code.reducedCount(), 6u) << c.name;
         EXPECT_EQ(code.outputCount(), c.fileImage.size() - 3) << c.name;
@@ -115,7 +115,8 @@ TEST(ImageCode, PanelOptionsChangeTheBytes) {
         const ImageCode code =
             makeImageCode(twoByOne, {2, 1}, {.depth = c.depth, .panel = c.panel, .byteOrder = c.order});
         EXPECT_EQ(code.rawFile, c.rawFile) << c.name;
-        EXPECT_TRUE(std::equal(c.rawFile.begin(), c.rawFile.end(), code.fileImage.begin())) << c.name;
+        const auto image = code.fileImage();
+        EXPECT_TRUE(std::equal(c.rawFile.begin(), c.rawFile.end(), image.begin())) << c.name;
     }
     EXPECT_THROW(makeImageCode(twoByOne, {2, 1}, {.depth = Depth::Bits12, .byteOrder = ByteOrder::Little}),
                  std::invalid_argument);
