@@ -65,18 +65,36 @@ std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth d
 
     std::vector<std::int32_t> packed;
     packed.reserve(count);
-    std::uint32_t pending = 0; // the bits not yet in a byte, at most seven after each part
+    // Where each channel's part stands in a pixel's bits, the first channel highest.
+    std::array<int, 3> shift{};
+    std::array<std::uint32_t, 3> mask{};
+    for (int at = format.bitsPerPixel(), c = 0; c < 3; ++c) {
+        const ChannelFormat& channel = format.channels[static_cast<std::size_t>(c)];
+        at -= channel.slot;
+        shift[static_cast<std::size_t>(c)] = at + channel.slot - channel.bits;
+        mask[static_cast<std::size_t>(c)] = (1u << channel.bits) - 1;
+    }
+    std::uint64_t pending = 0; // the bits not yet in a byte: at most seven after each step
     int held = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const ChannelFormat& channel = format.channels[i % 3];
-        const auto part = static_cast<std::uint32_t>(parts[i]) & ((1u << channel.bits) - 1);
-        pending = (pending << channel.slot) | (part << (channel.slot - channel.bits));
-        held += channel.slot;
+    const auto append = [&](std::uint32_t value, int width) {
+        pending = (pending << width) | value;
+        held += width;
         while (held >= 8) {
             held -= 8;
             packed.push_back(static_cast<std::int32_t>((pending >> held) & 0xFF));
         }
-        pending &= (1u << held) - 1;
+        pending &= (std::uint64_t{1} << held) - 1;
+    };
+    const std::size_t whole = n - n % 3;
+    const int pixelBits = format.bitsPerPixel();
+    for (std::size_t i = 0; i < whole; i += 3) {
+        const auto part = [&](std::size_t c) { return (static_cast<std::uint32_t>(parts[i + c]) & mask[c]) << shift[c]; };
+        append(part(0) | part(1) | part(2), pixelBits);
+    }
+    // The parts of a pixel left incomplete, one slot each.
+    for (std::size_t i = whole; i < n; ++i) {
+        const ChannelFormat& channel = format.channels[i % 3];
+        append((static_cast<std::uint32_t>(parts[i]) & mask[i % 3]) << (channel.slot - channel.bits), channel.slot);
     }
     if (packed.size() < count) packed.push_back(static_cast<std::int32_t>((pending << (8 - held)) & 0xFF));
     if (order == ByteOrder::Little) {
