@@ -154,7 +154,7 @@ protected:
         const MainState before = form->state();
         view.messages.clear();
         form->setFitLarger(GetParam().fit);
-        const std::size_t bound = kMemoryBound;
+        [[maybe_unused]] const std::size_t bound = kMemoryBound; // read only where memory is counted
 
 #ifdef QUORVANE_COUNTS_MEMORY
         peakBytes = heldBytes.load();
