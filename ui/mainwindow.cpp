@@ -14,7 +14,6 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -194,14 +193,13 @@ void MainWindow::buildControls() {
         QRect geometry;
     };
     const HiddenEntry lists[] = {{"List1", {168, 392, 129, 93}}, {"List2", {304, 392, 129, 93}}, {"List3", {440, 392, 129, 93}}};
-    QListWidget** listSlots[] = {&list1_, &list2_, &list3_};
+    ListBox** listSlots[] = {&list1_, &list2_, &list3_};
     for (std::size_t i = 0; i < 3; ++i) {
-        *listSlots[i] = new QListWidget(this);
+        *listSlots[i] = new ListBox(this);
         (*listSlots[i])->setObjectName(lists[i].name);
         (*listSlots[i])->setGeometry(lists[i].geometry);
-        (*listSlots[i])->setUniformItemSizes(true);
     }
-    connect(list1_, &QListWidget::currentRowChanged, this, [this] { form_.List1_Click(); });
+    list1_->onCurrentRowChanged = [this] { form_.List1_Click(); };
     const HiddenEntry boxes[] = {{"Text3", {168, 488, 129, 19}}, {"Text4", {304, 488, 129, 19}}, {"Text5", {440, 488, 129, 19}}};
     QLineEdit** boxSlots[] = {&text3_, &text4_, &text5_};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -231,7 +229,7 @@ QLineEdit* MainWindow::textBox(app::TextBox box) const {
     return nullptr;
 }
 
-QListWidget* MainWindow::listBox(app::ListBox list) const {
+ListBox* MainWindow::listBox(app::ListBox list) const {
     switch (list) {
     case app::ListBox::List1: return list1_;
     case app::ListBox::List2: return list2_;
@@ -253,7 +251,7 @@ void MainWindow::addListItems(app::ListBox list, const std::vector<std::string>&
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(items.size()));
     for (const auto& item : items) texts.append(toQt(item));
-    listBox(list)->addItems(texts);
+    listBox(list)->append(texts);
 }
 
 int MainWindow::selectedListIndex(app::ListBox list) const { return listBox(list)->currentRow(); }

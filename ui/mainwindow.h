@@ -15,7 +15,6 @@
 
 class QGroupBox;
 class QLineEdit;
-class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -23,6 +22,7 @@ class QRadioButton;
 namespace quorvane::ui {
 
 class ColorConverterWindow;
+class ListBox;
 class PictureBox;
 class PictureMenu;
 class PreviewWindow;
@@ -92,7 +92,7 @@ private:
     void buildPictureMenu();
     void setTabOrder();
     QLineEdit* textBox(app::TextBox box) const;
-    QListWidget* listBox(app::ListBox list) const;
+    ListBox* listBox(app::ListBox list) const;
 
     app::Form1 form_;
     QString openTitle_, openFilter_;
@@ -106,7 +106,7 @@ private:
     QGroupBox *frame1_ = nullptr, *frame2_ = nullptr;
     QRadioButton *option1_ = nullptr, *option2_ = nullptr, *option3_ = nullptr, *option4_ = nullptr,
                  *option5_ = nullptr;
-    QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr;
+    ListBox *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr;
     PictureMenu* pictureMenu_ = nullptr;
     std::unique_ptr<ColorConverterWindow> colorConverter_;
     std::unique_ptr<PreviewWindow> preview_;

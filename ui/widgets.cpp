@@ -1,10 +1,37 @@
 #include "ui/widgets.h"
 
+#include <QItemSelectionModel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QStringListModel>
 #include <QUrl>
 
 namespace quorvane::ui {
+
+ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new QStringListModel(this)) {
+    setModel(model_);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers); // a list box's items are not edited in place
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (onCurrentRowChanged) onCurrentRowChanged();
+    });
+}
+
+void ListBox::clear() { model_->setStringList({}); }
+
+void ListBox::append(const QStringList& items) {
+    if (model_->rowCount() == 0) {
+        model_->setStringList(items);
+        return;
+    }
+    QStringList all = model_->stringList();
+    all += items;
+    model_->setStringList(all);
+}
+
+int ListBox::count() const { return model_->rowCount(); }
+
+int ListBox::currentRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
 
 QString anyCase(const QString& patterns) {
     QString matched;

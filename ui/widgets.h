@@ -4,7 +4,9 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QListView>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include <string>
 
 class QMimeData;
+class QStringListModel;
 
 namespace quorvane::ui {
 
@@ -65,6 +68,21 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A list box whose items are one list of strings: a 320 x 480 picture's 768,000 working values at 16 Bit go
+// in as one assignment, where an item object each took a quarter of a second.
+class ListBox : public QListView {
+public:
+    explicit ListBox(QWidget* parent);
+    void clear();
+    void append(const QStringList& items);
+    int count() const;
+    int currentRow() const; // -1 when none
+    std::function<void()> onCurrentRowChanged;
+
+private:
+    QStringListModel* model_;
 };
 
 } // namespace quorvane::ui
