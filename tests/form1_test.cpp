@@ -567,4 +567,15 @@ TEST_F(MainWindowLogic, ALargeDisplaysPictureThroughTheWholeRoad) {
     EXPECT_EQ(hexFile("panel.hex"), std::vector<std::uint8_t>(cliHex.begin(), cliHex.end()));
     EXPECT_EQ(view.clipboard, state().outputText);
     EXPECT_EQ(view.clipboard.find('\n'), std::string::npos) << "the value line whole";
+
+    // The display's view reads the two-byte sizes back: the same frame, the panel's levels.
+    const std::size_t messages = view.messages.size();
+    form->setShowAsDisplayed(true);
+    EXPECT_EQ(view.messages.size(), messages) << view.messages.back().text;
+    ASSERT_TRUE(view.shownPicture);
+    EXPECT_EQ(std::pair(view.shownPicture->width, view.shownPicture->height), std::pair(99, 132));
+    const std::uint32_t source = pixels[318 * 240 + 238], shown = view.shownPicture->pixel(98, 131);
+    for (int shift = 0; shift <= 16; shift += 8) {
+        EXPECT_LE(std::abs(int((source >> shift) & 0xFF) - int((shown >> shift) & 0xFF)), 9) << "within a step of 5 bits";
+    }
 }
