@@ -139,21 +139,22 @@ bool looksLikeAMode(std::string_view word) {
     return !std::filesystem::exists(std::filesystem::path(word), ignored);
 }
 
+bool isGiven(const std::vector<std::string_view>& given, std::string_view option) {
+    return std::find(given.begin(), given.end(), option) != given.end();
+}
+
 // A preset's values for what the user did not give; a depth the controller cannot take is refused.
 std::optional<UsageError> applyDisplay(CodeCommand& code, const std::vector<std::string_view>& given) {
     if (!code.display) return std::nullopt;
-    const auto isGiven = [&given](std::string_view option) {
-        return std::find(given.begin(), given.end(), option) != given.end();
-    };
     const codegen::DisplayPreset& display = *code.display;
-    if (!isGiven("--depth")) code.depth = display.defaultDepth;
+    if (!isGiven(given, "--depth")) code.depth = display.defaultDepth;
     if (!display.takes(code.depth)) {
         return UsageError{"--display " + std::string(display.name) + " (" + std::string(display.controller) +
                           ") takes --depth " + codegen::depthsText(display) + ", not " +
                           std::string(codegen::depthName(code.depth))};
     }
-    if (!isGiven("--panel")) code.panelSize = display.size;
-    if (!isGiven("--size-header")) code.sizeHeader = display.sizeHeader();
+    if (!isGiven(given, "--panel")) code.panelSize = display.size;
+    if (!isGiven(given, "--size-header")) code.sizeHeader = display.sizeHeader();
     return std::nullopt;
 }
 
@@ -211,8 +212,7 @@ Command parseCode(std::span<const std::string_view> args) {
     if (auto refusal = applyDisplay(code, given)) return *refusal;
     if (!haveImage) return UsageError{"no IMAGE given"};
     // Only 5-6-5 pixels are 16-bit words; at any other depth a byte order would silently mean nothing.
-    const bool byteOrderGiven = std::find(given.begin(), given.end(), "--byte-order") != given.end();
-    if (byteOrderGiven && !codegen::colorFormat(code.depth).hasByteOrder()) {
+    if (isGiven(given, "--byte-order") && !codegen::colorFormat(code.depth).hasByteOrder()) {
         return UsageError{"--byte-order applies to 16-bit output only (--depth 16)"};
     }
     return code;

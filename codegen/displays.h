@@ -25,9 +25,9 @@ struct DisplayPreset {
 
     bool takes(Depth depth) const { return (depths >> static_cast<int>(depth) & 1u) != 0; }
     std::vector<Depth> depthList() const;
-    // One byte holds a side of at most 256; a larger module needs two.
+    // One size byte a side unless the module is larger than one byte can describe.
     SizeHeader sizeHeader() const {
-        return size.width > 256 || size.height > 256 ? SizeHeader::Bytes16 : SizeHeader::Bytes8;
+        return sizeHeaderRefusal(size, SizeHeader::Bytes8) ? SizeHeader::Bytes16 : SizeHeader::Bytes8;
     }
 };
 

@@ -9,6 +9,12 @@
 #include <QSignalBlocker>
 
 namespace quorvane::ui {
+namespace {
+
+// The depths without an option of their own, in the order of moreDepths_.
+constexpr codegen::Depth kMoreDepths[] = {codegen::Depth::Bits18, codegen::Depth::Bits24};
+
+} // namespace
 
 PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
     fitLarger_ = addAction("Fit larger pictures to the panel");
@@ -146,9 +152,8 @@ void PictureMenu::buildDisplayMenu() {
     QMenu* more = addMenu("More depths");
     auto* depths = new QActionGroup(this);
     depths->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    const codegen::Depth extra[] = {codegen::Depth::Bits18, codegen::Depth::Bits24};
-    for (std::size_t i = 0; i < 2; ++i) {
-        const codegen::Depth depth = extra[i];
+    for (std::size_t i = 0; i < std::size(kMoreDepths); ++i) {
+        const codegen::Depth depth = kMoreDepths[i];
         moreDepths_[i] = more->addAction(toQt(std::string(codegen::depthName(depth))) + " Bit");
         moreDepths_[i]->setCheckable(true);
         depths->addAction(moreDepths_[i]);
@@ -173,17 +178,17 @@ QAction* PictureMenu::displayAction(std::string_view name) const {
 }
 
 QAction* PictureMenu::moreDepthAction(codegen::Depth depth) const {
-    if (depth == codegen::Depth::Bits18) return moreDepths_[0];
-    if (depth == codegen::Depth::Bits24) return moreDepths_[1];
+    for (std::size_t i = 0; i < std::size(kMoreDepths); ++i) {
+        if (kMoreDepths[i] == depth) return moreDepths_[i];
+    }
     return nullptr;
 }
 
 void PictureMenu::showMoreDepth(codegen::Depth depth, const std::vector<codegen::Depth>& available) {
-    for (QAction* action : moreDepths_) {
-        const QSignalBlocker quiet(action);
-        const codegen::Depth mine = action == moreDepths_[0] ? codegen::Depth::Bits18 : codegen::Depth::Bits24;
-        action->setChecked(mine == depth);
-        action->setEnabled(std::find(available.begin(), available.end(), mine) != available.end());
+    for (std::size_t i = 0; i < std::size(kMoreDepths); ++i) {
+        const QSignalBlocker quiet(moreDepths_[i]);
+        moreDepths_[i]->setChecked(kMoreDepths[i] == depth);
+        moreDepths_[i]->setEnabled(std::find(available.begin(), available.end(), kMoreDepths[i]) != available.end());
     }
 }
 

@@ -83,7 +83,7 @@ class PictureMenu : public QMenu {
     QAction* showAsDisplayed_ = nullptr;
     QAction* preview_ = nullptr;
     std::vector<QAction*> displays_; // the 132 x 132 panel, then every preset in the table's order
-    QAction* moreDepths_[2] = {};    // 18 Bit, 24 Bit
+    QAction* moreDepths_[2] = {};    // 18 Bit, 24 Bit, as kMoreDepths lists them
 };
 
 } // namespace quorvane::ui
