@@ -19,17 +19,11 @@
 
 namespace {
 
-std::vector<std::uint32_t> noise(std::size_t count = 132 * 132) {
-    std::vector<std::uint32_t> pixels(count);
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
-    return pixels;
-}
-
 // Argument 0: the 132 x 132 panel at 12 Bit; 1: an ILI9488's 320 x 480 at its default, 18 Bit; 2: the
 // same at 16 Bit, whose parts and values also fill the working lists.
 void makeCodeToText2(benchmark::State& state) {
     const bool large = state.range(0) >= 1;
-    OpenedWindow opened(large ? 320 : 132, large ? 480 : 132, noise(large ? 320 * 480 : 132 * 132),
+    OpenedWindow opened(large ? 320 : 132, large ? 480 : 132, bmptest::noise(large ? 320 * 480 : 132 * 132),
                         large ? "ili9488-320x480" : "");
     if (state.range(0) == 2) opened.child<QRadioButton>("Option3")->setChecked(true);
     if (!large) opened.child<QRadioButton>("Option2")->setChecked(true);
@@ -53,7 +47,7 @@ void makeCodeToText2(benchmark::State& state) {
 
 // At the default zoom and at the largest, where each view is 1056 x 1056 pixels.
 void depthChangeToPreviewPainted(benchmark::State& state) {
-    OpenedWindow opened(132, 132, noise());
+    OpenedWindow opened(132, 132, bmptest::noise(132 * 132));
     opened.window.openPreviewWindow();
     quorvane::ui::PreviewWindow* preview = opened.window.previewWindow();
     preview->preview().setZoom(static_cast<int>(state.range(0)));

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <tuple>
 
 namespace fs = std::filesystem;
 using proctest::run;
@@ -317,9 +318,9 @@ TEST_F(Cli, FitScalesALargerPictureDown) {
 }
 
 // The displays as a firmware developer names them, typed from the modules' data sheets rather than read
-// from the program's table: each gives its size (a 1024 x 1024 picture covering it exactly, the sizes in
-// two bytes over 256) and its default depth (a white pixel's bytes tell the depth), and refuses every
-// depth its controller cannot take; `displays` lists them all.
+// from the program's table: each gives its size and default depth (a red picture covering it: the size
+// bytes, two of them over 256, then red's first byte at that depth), refuses every depth its controller
+// cannot take, and `displays` lists it.
 TEST_F(Cli, DisplayPresets) {
     struct Case {
         const char* name;
@@ -346,121 +347,92 @@ TEST_F(Cli, DisplayPresets) {
         {"ssd1351-128x128", "SSD1351", 128, 128, {"16"}, "16"},
         {"ssd1331-96x64", "SSD1331", 96, 64, {"8", "16"}, "16"},
     };
-    // A white pixel's values at each depth, with the closing 0, after its size bytes.
-    const std::map<std::string, std::string> white = {
-        {"8", "255,0,0"}, {"12", "255,240,0"}, {"16", "255,255,0"}, {"18", "252,252,252,0"}};
-    bmptest::writeFile(dir / "white.bmp", bmptest::bmp24(1, 1, {0xFFFFFF}));
-    bmptest::writeFile(dir / "big.bmp", bmptest::bmp24(1024, 1024, std::vector<std::uint32_t>(1024 * 1024, 0x336699)));
+    // Red's first data byte: RRRGGGBB, RRRRGGGG, RRRRRGGG, RRRRRR00.
+    const std::map<std::string, int> redByte = {{"8", 0xE0}, {"12", 0xF0}, {"16", 0xF8}, {"18", 0xFC}};
+    bmptest::writeFile(dir / "red.bmp", bmptest::bmp24(480, 480, std::vector<std::uint32_t>(480 * 480, 0x0000FF)));
 
     const auto listed = run({cli, "displays"});
     ASSERT_EQ(listed.status, 0) << listed.err;
     EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), static_cast<long>(std::size(cases)));
     for (const auto& c : cases) {
-        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
         std::string depths;
         for (const auto& d : c.depths) depths += (depths.empty() ? "" : ",") + d;
-        const std::regex line(std::string("(^|\n)") + c.name + " +" + c.controller + " +" + size + " +depths " + depths +
-                              " +default " + c.defaultDepth + "[ \n]");
+        const std::regex line(std::string("(^|\n)") + c.name + " +" + c.controller + " +" + std::to_string(c.width) + "x" +
+                              std::to_string(c.height) + " +depths " + depths + " +default " + c.defaultDepth + "[ \n]");
         EXPECT_TRUE(std::regex_search(listed.out, line)) << c.name << "\n" << listed.out;
 
-        const bool twoBytes = std::max(c.width, c.height) > 256;
-        const auto plain = run({cli, "code", "--display", c.name, path("white.bmp")});
-        EXPECT_EQ(plain.status, 0) << c.name << plain.err;
-        const std::string values = (twoBytes ? "0,0,0,0," : "0,0,") + white.at(c.defaultDepth);
-        EXPECT_NE(plain.out.find("\n" + values + "\n"), std::string::npos) << c.name << ": " << plain.out;
-
-        const auto covered = run({cli, "code", "--display", c.name, "--fit", "cover", "--hex", path("big.hex"), path("big.bmp")});
+        const auto covered = run({cli, "code", "--display", c.name, "--fit", "cover", "--hex", path("red.hex"), path("red.bmp")});
         ASSERT_EQ(covered.status, 0) << c.name << covered.err;
-        const auto hex = bytesOf(path("big.hex"));
+        const auto hex = bytesOf(path("red.hex"));
+        const bool twoBytes = std::max(c.width, c.height) > 256;
         const int h = twoBytes ? (hex[0] << 8 | hex[1]) + 1 : hex[0] + 1, w = twoBytes ? (hex[2] << 8 | hex[3]) + 1 : hex[1] + 1;
         EXPECT_EQ(std::pair(w, h), std::pair(c.width, c.height)) << c.name;
+        EXPECT_EQ(hex[twoBytes ? 4 : 2], redByte.at(c.defaultDepth)) << c.name << ": the default depth";
 
         for (const char* depth : {"8", "12", "16", "18", "24"}) {
             const bool takes = std::find(c.depths.begin(), c.depths.end(), depth) != c.depths.end();
-            const auto result = run({cli, "code", "--display", c.name, "--depth", depth, path("white.bmp")});
-            EXPECT_EQ(result.status, takes ? 0 : 2) << c.name << " --depth " << depth;
-            if (!takes) {
-                EXPECT_NE(result.err.find(std::string("takes --depth ")), std::string::npos) << result.err;
-            }
+            const auto result = run({cli, "code", "--display", c.name, "--depth", depth, path("logo.bmp")});
+            EXPECT_EQ(result.status, takes ? 0 : 2) << c.name << " --depth " << depth << ": " << result.err;
         }
     }
 }
 
-// Each bad value of the display options is a usage error that names its option, and nothing is written.
+// What the display options refuse, before anything is written: a bad value is a usage error (2) that
+// names its option; a size that one byte cannot describe, or an array larger than avr-gcc takes, is found
+// after the picture is read (1).
 TEST_F(Cli, DisplayOptionsRefusedWithNothingWritten) {
-    const std::vector<std::pair<std::vector<std::string>, const char*>> cases = {
-        {{"--panel", "0x10"}, "--panel must be WxH"},
-        {{"--panel", "1025x10"}, "--panel must be WxH"},
-        {{"--panel", "240"}, "--panel must be WxH"},
-        {{"--panel", "240x320x2"}, "--panel must be WxH"},
-        {{"--panel", "axb"}, "--panel must be WxH"},
-        {{"--depth", "20"}, "--depth must be 8, 12, 16, 18 or 24"},
-        {{"--display", "st7789"}, "--display must be a name"},
-        {{"--display", "ili9341-240x320", "--depth", "12"}, "--display ili9341-240x320 (ILI9341) takes --depth 16 or 18, not 12"},
-        {{"--size-header", "12"}, "--size-header must be 8, 16 or none"},
-        {{"--fit", "sideways"}, "--fit must be contain or cover"},
-        {{"--fit=sideways"}, "--fit must be contain or cover"},
-        {{"--byte-order", "little", "--depth", "18"}, "--byte-order applies to 16-bit output only"},
-        {{"--byte-order", "little", "--depth", "24"}, "--byte-order applies to 16-bit output only"},
-    };
-    for (const auto& [options, message] : cases) {
-        std::vector<std::string> argv = {cli, "code", "--hex", path("out.hex"), "--output", path("out.c")};
-        argv.insert(argv.end(), options.begin(), options.end());
-        argv.push_back(path("logo.bmp"));
-        const auto result = run(argv);
-        EXPECT_EQ(result.status, 2) << options[0];
-        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
-        EXPECT_FALSE(fs::exists(path("out.hex")) || fs::exists(path("out.c"))) << options[0];
-    }
-}
-
-// What the output cannot describe is refused after the picture is read, before anything is written: a
-// side over 256 in one size byte, or an array larger than avr-gcc takes.
-TEST_F(Cli, OutputsThatCannotBeMadeAreRefused) {
     bmptest::writeFile(dir / "wide.bmp", bmptest::bmp24(300, 2, std::vector<std::uint32_t>(600, 0)));
     bmptest::writeFile(dir / "tall.bmp", bmptest::bmp24(2, 300, std::vector<std::uint32_t>(600, 0)));
     bmptest::writeFile(dir / "p240x320.bmp", bmptest::bmp24(240, 320, std::vector<std::uint32_t>(240 * 320, 0)));
-    const std::vector<std::pair<std::vector<std::string>, const char*>> cases = {
-        {{"--panel", "300x300", path("wide.bmp")}, "the picture is 300 pixels wide as the panel receives it"},
-        {{"--panel", "300x300", "--size-header", "8", path("tall.bmp")}, "300 pixels high"},
+    const struct {
+        std::vector<std::string> options;
+        int status;
+        const char* message;
+    } cases[] = {
+        {{"--panel", "0x10"}, 2, "--panel must be WxH"},
+        {{"--panel", "1025x10"}, 2, "--panel must be WxH"},
+        {{"--panel", "240"}, 2, "--panel must be WxH"},
+        {{"--panel", "240x320x2"}, 2, "--panel must be WxH"},
+        {{"--panel", "axb"}, 2, "--panel must be WxH"},
+        {{"--depth", "20"}, 2, "--depth must be 8, 12, 16, 18 or 24"},
+        {{"--display", "st7789"}, 2, "--display must be a name"},
+        {{"--display", "ili9341-240x320", "--depth", "12"}, 2, "--display ili9341-240x320 (ILI9341) takes --depth 16 or 18, not 12"},
+        {{"--size-header", "12"}, 2, "--size-header must be 8, 16 or none"},
+        {{"--fit", "sideways"}, 2, "--fit must be contain or cover"},
+        {{"--fit=sideways"}, 2, "--fit must be contain or cover"},
+        {{"--byte-order", "little", "--depth", "18"}, 2, "--byte-order applies to 16-bit output only"},
+        {{"--panel", "300x300", path("wide.bmp")}, 1, "the picture is 300 pixels wide as the panel receives it"},
+        {{"--panel", "300x300", "--size-header", "8", path("tall.bmp")}, 1, "300 pixels high"},
         // Turned, the 300 rows become 300 columns.
-        {{"--panel", "300x300", "--rotate", "90", path("tall.bmp")}, "300 pixels wide"},
-        {{"--display", "st7789-240x320", "--size-header", "8", path("p240x320.bmp")}, "use --size-header 16 or none"},
-        {{"--display", "st7789-240x320", "--target", "avr", path("p240x320.bmp")},
+        {{"--panel", "300x300", "--rotate", "90", path("tall.bmp")}, 1, "300 pixels wide"},
+        {{"--display", "st7789-240x320", "--size-header", "8", path("p240x320.bmp")}, 1, "use --size-header 16 or none"},
+        {{"--display", "st7789-240x320", "--target", "avr", path("p240x320.bmp")}, 1,
          "the array of 153606 bytes is larger than avr-gcc takes in one object (32767 bytes)"},
     };
-    for (const auto& [options, message] : cases) {
+    for (const auto& c : cases) {
         std::vector<std::string> argv = {cli, "code", "--hex", path("out.hex"), "--output", path("out.c")};
-        argv.insert(argv.end(), options.begin(), options.end());
+        argv.insert(argv.end(), c.options.begin(), c.options.end());
+        if (c.status == 2) argv.push_back(path("logo.bmp"));
         const auto result = run(argv);
-        EXPECT_EQ(result.status, 1) << message;
-        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
-        EXPECT_FALSE(fs::exists(path("out.hex")) || fs::exists(path("out.c"))) << message;
+        EXPECT_EQ(result.status, c.status) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(path("out.hex")) || fs::exists(path("out.c"))) << c.message;
     }
-    const auto taken = run({cli, "code", "--panel", "300x300", "--size-header", "none", "--hex", path("out.hex"), path("wide.bmp")});
-    EXPECT_EQ(taken.status, 0) << taken.err;
-    EXPECT_EQ(bytesOf(path("out.hex")).size(), 600u) << "no size bytes, one byte a pixel";
 }
 
 // The largest panels' arrays, as firmware builds them: 240 x 320 at 16 Bit and 320 x 480 at 18 Bit, for
 // arm and pic, with -Wall -Werror; the check reads the two-byte sizes against the header's macros.
 TEST_F(Cli, LargePanelsCompile) {
-    const std::string hostCc = QUORVANE_HOST_CC;
-    const std::pair<const char*, int> displays[] = {{"st7789-240x320", 240}, {"ili9488-320x480", 320}};
-    for (const auto& [display, width] : displays) {
-        const int height = width * 4 / 3;
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height));
-        for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
-        bmptest::writeFile(dir / "panel.bmp", bmptest::bmp24(width, height, pixels));
-        for (const char* target : {"arm", "pic"}) {
-            const auto made = run({cli, "code", "--display", display, "--target", target, "--header", path("panel.h"),
-                                   "--output", path("panel.c"), path("panel.bmp")});
-            ASSERT_EQ(made.status, 0) << display << ": " << made.err;
-            const auto built = run({hostCc, "-std=c99", "-Drom=", "-Wall", "-Wextra", "-Werror", "-I", dir.string(),
-                                    std::string(QUORVANE_TEST_DATA) + "/firmware/large_panel.c", path("panel.c"), "-o",
-                                    path("firmware")});
-            ASSERT_EQ(built.status, 0) << display << " " << target << ":\n" << built.err;
-            EXPECT_EQ(run({path("firmware")}).status, 0) << display << " " << target;
-        }
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"st7789-240x320", 240, "arm"}, {"st7789-240x320", 240, "pic"}, {"ili9488-320x480", 320, "arm"}, {"ili9488-320x480", 320, "pic"}};
+    for (const auto& [display, width, target] : cases) {
+        bmptest::writeFile(dir / "panel.bmp", bmptest::bmp24(width, width * 4 / 3, bmptest::noise(std::size_t(width * width * 4 / 3))));
+        const auto made = run({cli, "code", "--display", display, "--target", target, "--header", path("panel.h"), "--output",
+                               path("panel.c"), path("panel.bmp")});
+        ASSERT_EQ(made.status, 0) << display << ": " << made.err;
+        const auto built = run({QUORVANE_HOST_CC, "-std=c99", "-Drom=", "-Wall", "-Wextra", "-Werror", "-I", dir.string(),
+                                std::string(QUORVANE_TEST_DATA) + "/firmware/large_panel.c", path("panel.c"), "-o", path("firmware")});
+        ASSERT_EQ(built.status, 0) << display << " " << target << ":\n" << built.err;
+        EXPECT_EQ(run({path("firmware")}).status, 0) << display << " " << target;
     }
 }

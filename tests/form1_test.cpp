@@ -1,6 +1,5 @@
 #include "app/folders.h"
 #include "app/form1.h"
-#include "cli/run.h"
 #include "support/bmpwriter.h"
 #include "support/child.h"
 #include "support/fakemainview.h"
@@ -11,8 +10,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <sstream>
-#include <string_view>
 
 using namespace quorvane::app;
 namespace fs = std::filesystem;
@@ -499,50 +496,12 @@ TEST_F(MainWindowLogic, PictureGivenAtStartUpOpensAsTheDialogWould) {
     EXPECT_EQ(view.text(TextBox::Text1), "1x2 - " + logo) << "the picture opened before stays";
 }
 
-// Choosing a display: its default depth is chosen with it (18 Bit clears the three options), only its
-// depths can be chosen, and a depth option clears "More depths" again; the default panel takes them all.
-TEST_F(MainWindowLogic, DisplayChoosesItsDepths) {
-    using quorvane::codegen::Depth;
-    using quorvane::codegen::displayPreset;
-    struct Case {
-        const char* name; // empty: the 132 x 132 panel
-        Depth shown;
-        std::optional<OptionButton> option;
-        std::vector<Depth> available;
-    };
-    const Case cases[] = {
-        {"ili9488-320x480", Depth::Bits18, std::nullopt, {Depth::Bits16, Depth::Bits18}},
-        {"s1d15g00-132x132", Depth::Bits12, OptionButton::Option2, {Depth::Bits8, Depth::Bits12}},
-        {"ssd1351-128x128", Depth::Bits16, OptionButton::Option3, {Depth::Bits16}},
-        {"", Depth::Bits16, OptionButton::Option3, {Depth::Bits8, Depth::Bits12, Depth::Bits16, Depth::Bits18, Depth::Bits24}},
-    };
-    for (const auto& c : cases) {
-        form->setDisplay(*c.name ? displayPreset(c.name) : std::nullopt);
-        EXPECT_EQ(view.shownDepth, c.shown) << c.name;
-        EXPECT_EQ(view.depthOption, c.option) << c.name;
-        EXPECT_EQ(view.availableDepths, c.available) << c.name;
-    }
-    form->setDisplay(displayPreset("ili9341-240x320"));
-    form->setMoreDepth(Depth::Bits24); // not an ILI9341's: nothing changes
-    EXPECT_EQ(view.shownDepth, Depth::Bits16);
-    form->setMoreDepth(Depth::Bits18);
-    EXPECT_EQ(view.depthOption, std::nullopt);
-    view.depthOption = OptionButton::Option3; // the user clicks "16 Bit"
-    form->Option_Click();
-    EXPECT_EQ(view.shownDepth, Depth::Bits16) << "More depths cleared";
-}
-
-// A 240 x 320 picture on an ST7789: opened at its size, shown in the frame at 99 x 132 with the caption
-// naming the picture's own pixels, converted with two-byte sizes and 16 values to a line, exactly as
-// `quorvane-cli code --display st7789-240x320 --columns 16` converts it.
+// A 240 x 320 picture on an ST7789: opened at its size, shown in the frame at 99 x 132 with the caption naming the picture's own pixels, and seen as the
+// display shows it through its two-byte sizes. (The widget test holds its bytes against the command
+// line's.)
 TEST_F(MainWindowLogic, ALargeDisplaysPictureThroughTheWholeRoad) {
-    std::vector<std::uint32_t> pixels(240 * 320);
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    const auto pixels = bmptest::noise(240 * 320);
     const std::string picture = image("panel.bmp", 240, 320, pixels);
-    open(picture);
-    EXPECT_EQ(view.fitOffers, 1) << "too large for the 132 x 132 panel";
-    EXPECT_EQ(state().imageLoaded, 0);
-
     form->setDisplay(quorvane::codegen::displayPreset("st7789-240x320"));
     open(picture);
     ASSERT_EQ(state().imageLoaded, 1);
@@ -555,20 +514,6 @@ TEST_F(MainWindowLogic, ALargeDisplaysPictureThroughTheWholeRoad) {
     EXPECT_EQ(view.caption, "Quorvane Tessaline. (MOUSE) X: 238 Y: 318");
 
     form->Command2_Click();
-    form->Command3_Click();
-    const std::string cliHexPath = (dir / "cli.hex").string();
-    const std::string_view args[] = {"code", "--display", "st7789-240x320", "--columns", "16", "--hex", cliHexPath, picture};
-    std::ostringstream out, err;
-    ASSERT_EQ(quorvane::cli::run(args, out, err), 0) << err.str();
-    std::string text2 = view.text(FakeMainView::TextBox::Text2);
-    for (std::size_t at; (at = text2.find("\r\n")) != std::string::npos;) text2.replace(at, 2, "\n");
-    EXPECT_EQ(text2 + "\n", out.str());
-    const std::string cliHex = proctest::slurp(dir / "cli.hex");
-    EXPECT_EQ(hexFile("panel.hex"), std::vector<std::uint8_t>(cliHex.begin(), cliHex.end()));
-    EXPECT_EQ(view.clipboard, state().outputText);
-    EXPECT_EQ(view.clipboard.find('\n'), std::string::npos) << "the value line whole";
-
-    // The display's view reads the two-byte sizes back: the same frame, the panel's levels.
     const std::size_t messages = view.messages.size();
     form->setShowAsDisplayed(true);
     EXPECT_EQ(view.messages.size(), messages) << view.messages.back().text;

@@ -515,9 +515,7 @@ TEST_F(RealMainWindow, DisplayAndMoreDepthsGiveTheCommandLinesBytes) {
     menu->moreDepthAction(quorvane::codegen::Depth::Bits18)->trigger();
     for (const char* option : {"Option1", "Option2", "Option3"}) EXPECT_FALSE(child<QRadioButton>(option)->isChecked()) << option;
 
-    std::vector<std::uint32_t> pixels(240 * 320);
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
-    nextFile = image("panel.bmp", 240, 320, pixels);
+    nextFile = image("panel.bmp", 240, 320, bmptest::noise(240 * 320));
     click("Command1");
     EXPECT_EQ(child<QLabel>("Picture1")->pixmap().size(), QSize(99, 132)) << "shown in the frame";
     click("Command2");

@@ -86,6 +86,13 @@ inline std::vector<std::uint8_t> packRows(std::vector<std::vector<std::uint8_t>>
     return out;
 }
 
+// Colour values that differ from pixel to pixel with no pattern a conversion could lean on.
+inline std::vector<std::uint32_t> noise(std::size_t count) {
+    std::vector<std::uint32_t> pixels(count);
+    for (std::size_t i = 0; i < count; ++i) pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    return pixels;
+}
+
 // A plain 24-bit bottom-up file of the given colour values (0x00BBGGRR, top-left first).
 inline std::vector<std::uint8_t> bmp24(int width, int height, const std::vector<std::uint32_t>& pixels) {
     std::vector<std::vector<std::uint8_t>> rows;
