@@ -93,6 +93,14 @@ constexpr ValueOption kValueOptions[] = {
          return refusal; }},
     {"--size-header", [](CodeCommand& c, std::string_view o, std::string_view v) {
          return take(c.sizeHeader, codegen::sizeHeaderFromName(v), o, "8, 16 or none", v); }},
+    {"--palette", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         auto colours = parseWhole(v, 2, 256);
+         if (colours && !codegen::isPaletteSize(*colours)) colours.reset();
+         return take(c.storage.paletteSize, colours, o, "2, 4, 16 or 256", v); }},
+    {"--mono-layout", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.storage.monoLayout, codegen::monoLayoutFromName(v), o, "rows, rows-lsb or pages", v); }},
+    {"--compress", [](CodeCommand& c, std::string_view o, std::string_view v) {
+         return take(c.storage.compression, codegen::compressionFromName(v), o, "none, rle, lz4 or auto", v); }},
     {"--target", [](CodeCommand& c, std::string_view o, std::string_view v) {
          return take(c.target, codegen::targetFromName(v), o, "pic, arm or avr", v); }},
     {"--dither", [](CodeCommand& c, std::string_view o, std::string_view v) {
@@ -127,6 +135,7 @@ struct FlagOption {
 constexpr FlagOption kFlagOptions[] = {
     {"--invert", [](CodeCommand& c) { c.panel.invert = true; }},
     {"--bgr", [](CodeCommand& c) { c.panel.bgr = true; }},
+    {"--mono", [](CodeCommand& c) { c.storage.mono = true; }},
 };
 // clang-format on
 
@@ -143,18 +152,40 @@ bool isGiven(const std::vector<std::string_view>& given, std::string_view option
     return std::find(given.begin(), given.end(), option) != given.end();
 }
 
-// A preset's values for what the user did not give; a depth the controller cannot take is refused.
+// A preset's values for what the user did not give; a depth the controller cannot take is refused, and
+// so is colour for a monochrome module and one bit a pixel for a colour one.
 std::optional<UsageError> applyDisplay(CodeCommand& code, const std::vector<std::string_view>& given) {
     if (!code.display) return std::nullopt;
     const codegen::DisplayPreset& display = *code.display;
-    if (!isGiven(given, "--depth")) code.depth = display.defaultDepth;
-    if (!display.takes(code.depth)) {
-        return UsageError{"--display " + std::string(display.name) + " (" + std::string(display.controller) +
-                          ") takes --depth " + codegen::depthsText(display) + ", not " +
-                          std::string(codegen::depthName(code.depth))};
+    const std::string named = "--display " + std::string(display.name) + " (" + std::string(display.controller) + ")";
+    if (display.mono) {
+        for (std::string_view colour : {"--depth", "--palette"}) {
+            if (isGiven(given, colour)) return UsageError{named + " takes --mono only, not " + std::string(colour)};
+        }
+        code.storage.mono = true;
+        if (!isGiven(given, "--mono-layout")) code.storage.monoLayout = codegen::MonoLayout::Pages;
+    } else {
+        if (code.storage.mono) return UsageError{named + " takes --depth " + codegen::depthsText(display) + ", not --mono"};
+        if (!isGiven(given, "--depth")) code.depth = display.defaultDepth;
+        if (!display.takes(code.depth)) {
+            return UsageError{named + " takes --depth " + codegen::depthsText(display) + ", not " +
+                              std::string(codegen::depthName(code.depth))};
+        }
     }
     if (!isGiven(given, "--panel")) code.panelSize = display.size;
     if (!isGiven(given, "--size-header")) code.sizeHeader = display.sizeHeader();
+    return std::nullopt;
+}
+
+// The storage options that cannot go together.
+std::optional<UsageError> storageRefusal(const CodeCommand& code, const std::vector<std::string_view>& given) {
+    const codegen::Storage& storage = code.storage;
+    if (storage.mono && storage.paletteSize > 0) return UsageError{"--palette does not apply to --mono: one bit a pixel has no palette"};
+    if (storage.mono && !code.display && isGiven(given, "--depth")) return UsageError{"--depth does not apply to --mono"};
+    if (!storage.mono && isGiven(given, "--mono-layout")) return UsageError{"--mono-layout applies to --mono only"};
+    if (storage.paletteSize > 0 && code.dither == codegen::Dither::Ordered) {
+        return UsageError{"--dither ordered does not apply to --palette: use --dither fs or none"};
+    }
     return std::nullopt;
 }
 
@@ -210,6 +241,7 @@ Command parseCode(std::span<const std::string_view> args) {
         given.push_back(known->name);
     }
     if (auto refusal = applyDisplay(code, given)) return *refusal;
+    if (auto refusal = storageRefusal(code, given)) return *refusal;
     if (!haveImage) return UsageError{"no IMAGE given"};
     // Only 5-6-5 pixels are 16-bit words; at any other depth a byte order would silently mean nothing.
     if (isGiven(given, "--byte-order") && !codegen::colorFormat(code.depth).hasByteOrder()) {
@@ -256,6 +288,10 @@ Command parseCommandLine(std::span<const std::string_view> args) {
     }
     if (command == "code") return parseCode(args.subspan(1));
     if (command == "color") return parseColor(args.subspan(1));
+    if (command == "decoder") {
+        if (args.size() != 2 || args[1].empty() || args[1].starts_with("--")) return UsageError{"decoder takes one FILE.h"};
+        return DecoderCommand{std::string(args[1])};
+    }
     if (command == "displays") {
         if (args.size() > 1) return UsageError{"displays takes no arguments"};
         return DisplaysCommand{};

@@ -8,6 +8,7 @@
 #include "codegen/panel.h"
 #include "codegen/rawfile.h"
 #include "codegen/reduce.h"
+#include "codegen/storage.h"
 
 #include <cstdint>
 #include <optional>
@@ -27,6 +28,7 @@ struct CodeCommand {
     capture::FitMode fitMode = capture::FitMode::Contain;
     codegen::PictureSize panelSize = codegen::kDefaultPanel; // as the panel receives the picture
     codegen::SizeHeader sizeHeader = codegen::SizeHeader::Bytes8;
+    codegen::Storage storage;            // palette, mono and its layout, compression
     std::optional<codegen::DisplayPreset> display;
     std::uint32_t background = 0xFFFFFF; // 0x00BBGGRR under transparent pixels
     codegen::PanelOptions panel;
@@ -47,6 +49,10 @@ struct ColorCommand {
 
 struct DisplaysCommand {}; // the presets, one line each
 
+struct DecoderCommand { // writes quorvane_decode.h to this path
+    std::string path;
+};
+
 struct HelpCommand {};
 struct VersionCommand {};
 
@@ -54,7 +60,8 @@ struct UsageError {
     std::string message;
 };
 
-using Command = std::variant<CodeCommand, ColorCommand, DisplaysCommand, HelpCommand, VersionCommand, UsageError>;
+using Command = std::variant<CodeCommand, ColorCommand, DisplaysCommand, DecoderCommand, HelpCommand, VersionCommand,
+                             UsageError>;
 
 Command parseCommandLine(std::span<const std::string_view> args);
 

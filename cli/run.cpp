@@ -4,6 +4,7 @@
 #include "cli/options.h"
 
 #include "codegen/atomicfile.h"
+#include "codegen/decoderimage.h"
 #include "codegen/display.h"
 #include "codegen/displays.h"
 #include "codegen/imagecode.h"
@@ -14,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -29,6 +31,14 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
+
+// Why a file cannot be written for want of its folder, in the words the writer would have used.
+std::optional<std::string> missingFolder(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code ignored;
+    if (folder.empty() || fs::is_directory(folder, ignored)) return std::nullopt;
+    return "Cannot write " + path + ": " + std::strerror(fs::exists(folder, ignored) ? ENOTDIR : ENOENT) + ".";
+}
 
 int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     // The picture as opened may be as wide and high as the panel turned back by the rotation.
@@ -61,6 +71,7 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
                                        .panel = code.panel,
                                        .byteOrder = code.byteOrder,
                                        .sizeHeader = code.sizeHeader,
+                                       .storage = code.storage,
                                        .layout = {.columns = code.columns, .radix = code.radix, .headerName = headerName}};
     const codegen::ImageCode result = codegen::makeImageCode(components, {picture.width, picture.height}, options);
     if (const auto refusal = codegen::targetRefusal(code.target, result.declaredCount())) {
@@ -98,15 +109,12 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
         png = std::move(*encoded);
         outputs.push_back({*code.preview, png});
     }
-    // A folder that is not there fails every file meant for it: find out before the first is written,
-    // in the words the writer would have used.
+    // A folder that is not there fails every file meant for it: find out before the first is written.
     for (const Output& output : outputs) {
-        const fs::path folder = fs::path(output.path).parent_path();
-        std::error_code ignored;
-        if (folder.empty() || fs::is_directory(folder, ignored)) continue;
-        err << "quorvane-cli: Cannot write " << output.path << ": "
-            << std::strerror(fs::exists(folder, ignored) ? ENOTDIR : ENOENT) << ".\n";
-        return kFailed;
+        if (const auto missing = missingFolder(output.path)) {
+            err << "quorvane-cli: " << *missing << '\n';
+            return kFailed;
+        }
     }
     for (const Output& output : outputs) {
         if (const auto error = codegen::writeFileAtomically(output.path, output.bytes)) {
@@ -154,19 +162,35 @@ int runDisplays(std::ostream& out) {
             if (!depths.empty()) depths += ',';
             depths += codegen::depthName(depth);
         }
+        const std::string colours = display.mono ? "mono, pages" : "depths " + depths;
         std::string line = std::string(display.name);
         const auto column = [&line](std::size_t at, const std::string& field) {
             line.append(line.size() < at ? at - line.size() : 1, ' ').append(field);
         };
         column(18, std::string(display.controller));
         column(28, std::to_string(display.size.width) + "x" + std::to_string(display.size.height));
-        column(37, "depths " + depths);
-        column(55, "default " + std::string(codegen::depthName(display.defaultDepth)));
+        column(37, colours);
+        if (!display.mono) column(55, "default " + std::string(codegen::depthName(display.defaultDepth)));
         if (!display.note.empty()) line += " (" + std::string(display.note) + ")";
         out << line << '\n';
     }
     out.flush();
     return out ? kOk : kFailed;
+}
+
+// The decoder's header, for the firmware project: the generated NAME.h includes it as "quorvane_decode.h".
+int runDecoder(const DecoderCommand& decoder, std::ostream& err) {
+    const std::string_view text = codegen::decoderHeaderText();
+    auto error = missingFolder(decoder.path);
+    if (!error) {
+        error = codegen::writeFileAtomically(
+            decoder.path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    }
+    if (error) {
+        err << "quorvane-cli: " << *error << '\n';
+        return kFailed;
+    }
+    return kOk;
 }
 
 } // namespace
@@ -187,7 +211,14 @@ int run(std::span<const std::string_view> args, std::ostream& out, std::ostream&
     }
     if (const auto* color = std::get_if<ColorCommand>(&command)) return runColor(*color, out);
     if (std::holds_alternative<DisplaysCommand>(command)) return runDisplays(out);
-    return runCode(std::get<CodeCommand>(command), out, err);
+    if (const auto* decoder = std::get_if<DecoderCommand>(&command)) return runDecoder(*decoder, err);
+    const auto& code = std::get<CodeCommand>(command);
+    try {
+        return runCode(code, out, err);
+    } catch (const std::exception& e) { // the quantiser's or the compressor's failure: said, never a crash
+        err << "quorvane-cli: " << code.image << ": " << e.what() << '\n';
+        return kFailed;
+    }
 }
 
 } // namespace quorvane::cli

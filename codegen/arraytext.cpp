@@ -116,6 +116,7 @@ std::string ArrayText::joined(std::string_view eol) const {
         }
     }
     text.append(eol).append("};");
+    for (const std::string& line : trailer) text.append(eol).append(line);
     return text;
 }
 
@@ -137,6 +138,7 @@ void ArrayText::write(std::ostream& out, std::string_view eol) const {
     }
     for (const std::string& line : includes) out << line << eol;
     out << declaration << eol << valueLine << eol << "};";
+    for (const std::string& line : trailer) out << eol << line;
 }
 
 ArrayText arrayText(std::string_view imageName, Target target, std::span<const std::uint8_t> sizeBytes,

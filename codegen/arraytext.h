@@ -35,8 +35,9 @@ struct ArrayText {
     std::string declaration;           // "unsigned rom char logo[7] = {"
     std::string valueLine;             // "0,1,240,3,0,0": the size bytes, the packed values, a closing 0
     int columns = 0;                   // as in TextLayout: how joined() lays the values out
+    std::vector<std::string> trailer;  // the lines after the array: the decoder's description of it
 
-    // The includes, the declaration, the values, "};", each line ended by eol but the last. With
+    // The includes, the declaration, the values, "};", the trailer, each line ended by eol but the last. With
     // columns, the values go that many to a line, each line indented by four blanks and ending with a
     // comma but the last; otherwise the value line stands whole.
     std::string joined(std::string_view eol) const;

@@ -1,5 +1,7 @@
 #include "codegen/display.h"
 
+#include "codegen/decoderimage.h"
+
 #include <utility>
 
 namespace quorvane::codegen {
@@ -40,12 +42,33 @@ std::optional<std::pair<PictureSize, std::size_t>> readSize(std::span<const std:
     return std::pair{given, std::size_t{0}};
 }
 
+// A palette, mono or compressed file, read by the device's own decoder: what the firmware gets, turned
+// into parts (a lit mono pixel is every channel's largest part).
+std::optional<DecodedRawFile> decodeStoredFile(std::span<const std::uint8_t> bytes, const RawLayout& layout, PictureSize size) {
+    const DecoderImage image = decoderImage(layout, size, bytes.size());
+    const DecodedStream stream = decodeStored(bytes, image);
+    if (stream.failed || stream.bytes.size() != image.length) return std::nullopt;
+    if (!layout.storage.mono) {
+        return decodeRawFile(stream.bytes, {.depth = layout.depth, .byteOrder = layout.byteOrder, .sizeHeader = SizeHeader::None, .storage = {}},
+                             size);
+    }
+    const ColorFormat& format = colorFormat(layout.depth);
+    DecodedRawFile decoded{.width = size.width, .height = size.height, .parts = {}};
+    for (const std::uint8_t bit : monoBitsFromBytes(stream.bytes, size, layout.storage.monoLayout)) {
+        for (const Channel channel : {Channel::Red, Channel::Green, Channel::Blue}) {
+            decoded.parts.push_back(bit ? format.largestPart(channel) : 0);
+        }
+    }
+    return decoded;
+}
+
 } // namespace
 
 std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, const RawLayout& layout,
                                             PictureSize sizeWithoutHeader) {
     const auto size = readSize(bytes, layout, sizeWithoutHeader);
     if (!size) return std::nullopt;
+    if (!layout.storage.plain()) return decodeStoredFile(bytes, layout, size->first);
     DecodedRawFile decoded{.width = size->first.width, .height = size->first.height, .parts = {}};
     const std::size_t pixels =
         static_cast<std::size_t>(decoded.width) * static_cast<std::size_t>(decoded.height);

@@ -28,7 +28,8 @@ struct DecodedRawFile {
 
 // Reads a raw file back: the size bytes, then each pixel's parts as the firmware would unpack them,
 // its 16-bit words in the layout's byte order. A file without size bytes is of the size given. nullopt
-// when the length does not match the size at that depth.
+// when the length does not match the size at that depth. A palette, mono or compressed file is read by
+// quorvane_decode.h, as the device reads it; nullopt when that decoder fails.
 std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes, const RawLayout& layout,
                                             PictureSize sizeWithoutHeader = {});
 

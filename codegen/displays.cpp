@@ -29,6 +29,11 @@ constexpr DisplayPreset kPresets[] = {
     {"gc9a01-240x240",   "GC9A01",   {240, 240}, depthsOf({Bits12, Bits16, Bits18}), Bits16, ""},
     {"ssd1351-128x128",  "SSD1351",  {128, 128}, depthsOf({Bits16}),                 Bits16, ""},
     {"ssd1331-96x64",    "SSD1331",  {96, 64},   depthsOf({Bits8, Bits16}),          Bits16, ""},
+    {"ssd1306-128x64",   "SSD1306",  {128, 64},  0, Bits8, "", true},
+    {"ssd1306-128x32",   "SSD1306",  {128, 32},  0, Bits8, "", true},
+    {"sh1106-128x64",    "SH1106",   {128, 64},  0, Bits8, "", true},
+    {"st7565-128x64",    "ST7565",   {128, 64},  0, Bits8, "", true},
+    {"pcd8544-84x48",    "PCD8544",  {84, 48},   0, Bits8, "", true},
 };
 // clang-format on
 
@@ -52,6 +57,7 @@ std::optional<DisplayPreset> displayPreset(std::string_view name) {
 }
 
 std::string depthsText(const DisplayPreset& preset) {
+    if (preset.mono) return "--mono";
     const std::vector<Depth> depths = preset.depthList();
     std::string text;
     for (std::size_t i = 0; i < depths.size(); ++i) {

@@ -22,6 +22,7 @@ struct DisplayPreset {
     std::uint8_t depths;         // the depths its controller takes: bit n for the nth Depth
     Depth defaultDepth;
     std::string_view note;       // what the depths leave unsaid, or empty
+    bool mono = false;           // one bit a pixel, in pages of eight rows; no depth at all
 
     bool takes(Depth depth) const { return (depths >> static_cast<int>(depth) & 1u) != 0; }
     std::vector<Depth> depthList() const;
@@ -34,7 +35,7 @@ struct DisplayPreset {
 std::span<const DisplayPreset> displayPresets();
 std::optional<DisplayPreset> displayPreset(std::string_view name);
 
-// "12, 16 or 18": the depths a preset takes, as a sentence names them.
+// "12, 16 or 18": the depths a preset takes, as a sentence names them; "--mono" for a monochrome module.
 std::string depthsText(const DisplayPreset& preset);
 
 // The panel this program was first made for, with no preset chosen: 132 x 132, every depth.

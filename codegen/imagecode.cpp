@@ -1,12 +1,64 @@
 #include "codegen/imagecode.h"
 
+#include "codegen/decoderimage.h"
 #include "codegen/header.h"
+#include "codegen/imagename.h"
+#include "codegen/storage.h"
 #include "codegen/rawfile.h"
 
 #include <stdexcept>
 #include <string>
 
 namespace quorvane::codegen {
+namespace {
+
+// Every pixel's parts, as the panel will show them, from one part list per entry.
+std::vector<std::int32_t> partsOfEntries(std::span<const std::int32_t> entries, std::span<const std::uint8_t> indices) {
+    std::vector<std::int32_t> parts;
+    parts.reserve(3 * indices.size());
+    for (const std::uint8_t index : indices) parts.insert(parts.end(), entries.begin() + 3 * index, entries.begin() + 3 * index + 3);
+    return parts;
+}
+
+// A palette, one bit per pixel or compression: [method byte] [palette] data, every one a byte.
+void storeCompactly(Conversion& conversion, std::span<const std::int32_t> received, PictureSize panel,
+                    const CodeOptions& options) {
+    const Storage& storage = options.storage;
+    if (storage.paletteSize > 0 && storage.mono) throw std::invalid_argument("a monochrome picture has no palette");
+    if (storage.paletteSize > 0 && !isPaletteSize(storage.paletteSize)) {
+        throw std::invalid_argument("a palette has 2, 4, 16 or 256 colours, not " + std::to_string(storage.paletteSize));
+    }
+    if (storage.paletteSize > 0 && options.dither == Dither::Ordered) {
+        throw std::invalid_argument("ordered dithering does not apply to a palette: choose error diffusion or none");
+    }
+    std::vector<std::uint8_t> palette, data;
+    if (storage.mono) {
+        const std::vector<std::uint8_t> bits = monoBits(received, panel, options.dither);
+        data = monoBytes(bits, panel, storage.monoLayout);
+        const ColorFormat& format = colorFormat(options.depth);
+        const std::int32_t lit[3] = {format.largestPart(Channel::Red), format.largestPart(Channel::Green),
+                                     format.largestPart(Channel::Blue)}, unlit[3] = {0, 0, 0};
+        conversion.parts.reserve(3 * bits.size());
+        for (const std::uint8_t bit : bits) conversion.parts.insert(conversion.parts.end(), bit ? lit : unlit, (bit ? lit : unlit) + 3);
+    } else if (storage.paletteSize > 0) {
+        const Palette chosen = choosePalette(received, panel, options.depth, storage.paletteSize, options.dither);
+        palette = paletteBytes(chosen.entries, storage.paletteSize, options.depth, options.byteOrder);
+        data = packIndices(chosen.indices, panel, storage.indexBits());
+        conversion.parts = partsOfEntries(chosen.entries, chosen.indices);
+    } else {
+        conversion.parts = ditheredParts(received, panel.width, options.depth, options.dither);
+        const std::vector<std::int32_t> packed = packParts(conversion.parts, options.depth, options.byteOrder);
+        data.assign(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(rawDataByteCount(options.depth, conversion.parts.size() / 3)));
+    }
+    const Compressed compressed = compress(data, storage.compression, rleUnit(options.depth, storage));
+    std::vector<std::int32_t>& bytes = conversion.packed;
+    bytes.reserve(1 + palette.size() + compressed.bytes.size());
+    if (storage.compression != Compression::None) bytes.push_back(static_cast<std::int32_t>(compressed.method));
+    bytes.insert(bytes.end(), palette.begin(), palette.end());
+    bytes.insert(bytes.end(), compressed.bytes.begin(), compressed.bytes.end());
+}
+
+} // namespace
 
 ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize size,
                         const CodeOptions& options) {
@@ -30,16 +82,27 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
     const std::span<const std::int32_t> received = transformed.empty() ? components : transformed;
 
     code.conversion.depth = options.depth;
-    code.conversion.parts = ditheredParts(received, panel.width, options.depth, options.dither);
-    code.conversion.packed = packParts(code.conversion.parts, options.depth, options.byteOrder);
+    if (options.storage.plain()) {
+        code.conversion.parts = ditheredParts(received, panel.width, options.depth, options.dither);
+        code.conversion.packed = packParts(code.conversion.parts, options.depth, options.byteOrder);
+    } else {
+        storeCompactly(code.conversion, received, panel, options);
+    }
     const std::vector<std::int32_t>& packed = code.conversion.packed;
     code.text = arrayText(options.arrayName, options.target, code.sizeBytes, packed, options.layout);
+    const bool decoded = !options.storage.plain() && !options.layout.headerName.empty();
     if (!options.layout.headerName.empty()) {
-        code.header =
-            headerText(options.layout.headerName, options.arrayName, options.target, panel, code.declaredCount());
+        code.header = headerText(options.layout.headerName, options.arrayName, options.target, panel, code.declaredCount(),
+                                 options.storage);
+    }
+    if (decoded) {
+        // The source says where the data lies and how to read it; the header declares it.
+        const DecoderImage image = decoderImage(options.rawLayout(), panel, code.declaredCount());
+        code.text.trailer.push_back(decoderImageDefinition(cIdentifier(options.arrayName), image));
     }
     // The file is the size bytes and the data bytes; the packing's closing values past the data are not.
-    const std::size_t dataBytes = rawDataByteCount(options.depth, pixels);
+    // Stored compactly, every value is a byte of the file.
+    const std::size_t dataBytes = options.storage.plain() ? rawDataByteCount(options.depth, pixels) : packed.size();
     code.rawFile.reserve(code.sizeBytes.size() + dataBytes);
     code.rawFile = code.sizeBytes;
     for (std::size_t i = 0; i < dataBytes; ++i) code.rawFile.push_back(static_cast<std::uint8_t>(packed[i]));

@@ -31,14 +31,18 @@ struct CodeOptions {
     PanelOptions panel{};                  // changes the bytes, in the array and the raw file alike
     ByteOrder byteOrder = ByteOrder::Big;  // 16 Bit only
     SizeHeader sizeHeader = SizeHeader::Bytes8;
+    Storage storage{};                     // palette, mono, compression: fewer bytes, read by the decoder
     TextLayout layout{};                   // changes the source text, never the raw file
 
-    RawLayout rawLayout() const { return {depth, byteOrder, sizeHeader}; }
+    RawLayout rawLayout() const { return {depth, byteOrder, sizeHeader, storage}; }
 };
 
 struct ImageCode {
     PictureSize panelSize;               // the picture as the panel receives it, rotated
-    Conversion conversion;               // the reduced parts and the packed values
+    // The reduced parts and the packed values; stored otherwise than plainly, the parts are what the panel
+    // shows (a palette's colours, mono's largest parts or zeros) and the packed values are the bytes after
+    // the size bytes: the method byte, the palette and the data.
+    Conversion conversion;
     ArrayText text;                      // declaration and value line; the value line is the clipboard's text
     std::string header;                  // the header's text when layout.headerName is set, else empty
     std::vector<std::uint8_t> sizeBytes; // as the size header says: none, or 2 or 4 bytes
@@ -57,7 +61,7 @@ struct ImageCode {
 // components holds red, green, blue of every pixel, row by row from the top-left: 3 * width * height
 // entries. Throws std::invalid_argument when the size and the components disagree, a side is below 1,
 // the rotation is not a quarter turn, a byte order is asked of a depth without 16-bit words, or the size
-// header cannot hold the size (sizeHeaderRefusal).
+// header cannot hold the size (sizeHeaderRefusal), or ordered dithering or mono is asked with a palette.
 ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize size,
                         const CodeOptions& options);
 

@@ -11,6 +11,7 @@
 
 #include "codegen/panel.h"
 #include "codegen/reduce.h"
+#include "codegen/storage.h"
 
 namespace quorvane::codegen {
 
@@ -25,6 +26,7 @@ struct RawLayout {
     Depth depth = Depth::Bits8;
     ByteOrder byteOrder = ByteOrder::Big; // 16 Bit only
     SizeHeader sizeHeader = SizeHeader::Bytes8;
+    Storage storage{}; // palette, one bit per pixel, compression: the bytes after the size bytes
 };
 
 // "8", "16", "none": the words of the command line.
