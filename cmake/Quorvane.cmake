@@ -2,7 +2,9 @@
 #                    [DISPLAY <name>] [PANEL <W>x<H>] [SIZE_HEADER 8|16|none]
 #                    [FIT [contain|cover]] [BACKGROUND RRGGBB] [NAME <name>]
 #                    [INVERT] [BGR] [ROTATE 0|90|180|270] [MIRROR none|h|v] [BYTE_ORDER big|little]
-#                    [COLUMNS <n>] [RADIX dec|hex] [HEADER <file.h>])
+#                    [COLUMNS <n>] [RADIX dec|hex] [HEADER <file.h>]
+#                    [PALETTE 2|4|16|256 | MONO [MONO_LAYOUT rows|rows-lsb|pages]]
+#                    [COMPRESS none|rle|lz4|auto])
 #
 # Generates C array source from a picture (BMP, PNG, JPEG or GIF) at build time, with quorvane-cli, and
 # adds it to <target>. DISPLAY names a module (`quorvane-cli displays` lists them), whose size and default
@@ -12,7 +14,11 @@
 # colour under transparent pixels (white by default). INVERT, BGR, ROTATE, MIRROR and BYTE_ORDER (16 Bit
 # only) fit the bytes to the panel; COLUMNS, RADIX and HEADER shape the source text. HEADER names a
 # header written beside the generated source, in a folder added to <target>'s include path, so that
-# #include "<file.h>" finds it. The source is regenerated whenever the picture changes. The program
+# #include "<file.h>" finds it. PALETTE, MONO and COMPRESS store the picture in fewer bytes; with any of
+# them the decoder's header, quorvane_decode.h, is generated into the build tree and put on <target>'s
+# include path, and with HEADER the source defines <name>_image for it. A monochrome DISPLAY stores one
+# bit a pixel: give MONO with it. The source is regenerated whenever
+# the picture changes. The program
 # used is, in this order: the
 # QUORVANE_CLI variable, a quorvane-cli target of the same build, or quorvane-cli found beside this
 # file's install location or on the PATH.
@@ -39,8 +45,8 @@ macro(_quorvane_pass option word pattern said)
 endmacro()
 
 function(quorvane_add_image target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "INVERT;BGR"
-        "IMAGE;DEPTH;TARGET;DITHER;BACKGROUND;NAME;ROTATE;MIRROR;BYTE_ORDER;COLUMNS;RADIX;HEADER;DISPLAY;PANEL;SIZE_HEADER;FIT"
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "INVERT;BGR;MONO"
+        "IMAGE;DEPTH;TARGET;DITHER;BACKGROUND;NAME;ROTATE;MIRROR;BYTE_ORDER;COLUMNS;RADIX;HEADER;DISPLAY;PANEL;SIZE_HEADER;FIT;PALETTE;MONO_LAYOUT;COMPRESS"
         "")
     # FIT alone, with no mode after it, fits the whole picture as it always did.
     if("FIT" IN_LIST ARG_KEYWORDS_MISSING_VALUES)
@@ -111,6 +117,12 @@ function(quorvane_add_image target)
         list(APPEND options --byte-order ${ARG_BYTE_ORDER})
     endif()
     _quorvane_pass(COLUMNS columns "[1-9][0-9]*" "a whole number of at least 1")
+    _quorvane_pass(PALETTE palette "2|4|16|256" "2, 4, 16 or 256")
+    if(ARG_MONO)
+        list(APPEND options --mono)
+    endif()
+    _quorvane_pass(MONO_LAYOUT mono-layout "rows|rows-lsb|pages" "rows, rows-lsb or pages")
+    _quorvane_pass(COMPRESS compress "none|rle|lz4|auto" "none, rle, lz4 or auto")
 
     set(cli_dependency)
     if(QUORVANE_CLI)
@@ -165,6 +177,16 @@ function(quorvane_add_image target)
     if(ARG_BYTE_ORDER STREQUAL "little")
         string(APPEND variant "_le")
     endif()
+    foreach(choice IN ITEMS PALETTE MONO_LAYOUT COMPRESS)
+        if(DEFINED ARG_${choice})
+            string(TOLOWER "_${choice}${ARG_${choice}}" word)
+            string(REPLACE "-" "_" word "${word}")
+            string(APPEND variant "${word}")
+        endif()
+    endforeach()
+    if(ARG_MONO)
+        string(APPEND variant "_mono")
+    endif()
     set(folder "${CMAKE_CURRENT_BINARY_DIR}/quorvane")
     set(source "${folder}/${target}_${stem}_${variant}.c")
     set(name_option)
@@ -179,6 +201,24 @@ function(quorvane_add_image target)
         list(APPEND outputs "${header}")
         list(APPEND options --header "${header}")
         target_include_directories(${target} PRIVATE "${header_folder}")
+    endif()
+
+    # The decoder's header, once for the folder, wherever a picture is stored in fewer bytes.
+    if(DEFINED ARG_PALETTE OR ARG_MONO OR DEFINED ARG_COMPRESS)
+        set(decoder "${folder}/quorvane_decode.h")
+        get_property(made DIRECTORY PROPERTY QUORVANE_DECODER_MADE)
+        if(NOT made)
+            add_custom_command(
+                OUTPUT "${decoder}"
+                COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
+                COMMAND "${cli}" decoder "${decoder}"
+                DEPENDS ${cli_dependency}
+                COMMENT "Writing the picture decoder quorvane_decode.h"
+                VERBATIM)
+            set_property(DIRECTORY PROPERTY QUORVANE_DECODER_MADE TRUE)
+        endif()
+        target_sources(${target} PRIVATE "${decoder}")
+        target_include_directories(${target} PRIVATE "${folder}")
     endif()
 
     add_custom_command(

@@ -2,12 +2,37 @@
 #include "badge.h"       /* 16 Bit, from a PNG with transparency, fitted to the panel */
 #include "logo_turned.h" /* 12 Bit, turned a quarter clockwise */
 #include "scene.h"       /* 18 Bit, for a 240 x 320 ST7789 */
+#include "scene_packed.h" /* 16 colours, compressed: includes quorvane_decode.h */
 
 #include <stdio.h>
 
 extern const unsigned char logo[];    /* 12 Bit */
 extern const unsigned char logo565[]; /* 16 Bit */
 extern const unsigned char logo332[]; /* 8 Bit, error diffusion */
+extern const unsigned char scene_plain[]; /* 16 Bit, 300 x 400, every pixel whole */
+
+/* The packed scene, read as the firmware reads it, a row at a time, gives the plain scene's pixels. */
+static int checkPackedScene(void) {
+    unsigned char row[2 * 300];
+    qv_stream s;
+    size_t n, rows = 0;
+    qv_begin(&s, &scene_packed_image);
+    while ((n = qv_read(&s, row, sizeof row)) > 0) {
+        size_t i;
+        for (i = 0; i < n; i++) {
+            if (row[i] != scene_plain[4 + rows * sizeof row + i]) {
+                fprintf(stderr, "scene_packed differs from scene_plain in row %u, byte %u\n", (unsigned)rows, (unsigned)i);
+                return 1;
+            }
+        }
+        rows++;
+    }
+    if (qv_failed(&s) || rows != SCENE_PACKED_HEIGHT || sizeof scene_packed >= 4 + 2 * 300 * 400 / 4) {
+        fprintf(stderr, "scene_packed: %u rows, failed %d, %u bytes\n", (unsigned)rows, qv_failed(&s), (unsigned)sizeof scene_packed);
+        return 1;
+    }
+    return 0;
+}
 
 int main(void) {
     /* logo.bmp is 4 pixels wide and 3 high; its top-left pixel is pure red. */
@@ -55,6 +80,7 @@ int main(void) {
                 sceneWidth, sceneHeight, SCENE_WIDTH, SCENE_HEIGHT, SCENE_SIZE, scene[4], scene[5], scene[6]);
         return 1;
     }
+    if (checkPackedScene() != 0) return 1;
     printf("logo: %d x %d, badge: %d x %d, turned logo: %d x %d, scene: %d x %d\n", width, height, badgeWidth,
            badgeHeight, LOGO_TURNED_WIDTH, LOGO_TURNED_HEIGHT, SCENE_WIDTH, SCENE_HEIGHT);
     return 0;
