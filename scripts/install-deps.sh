@@ -13,6 +13,8 @@ packages=(
     libjpeg62-turbo-dev    # JPEG in: baseline, progressive, greyscale
     libgif-dev             # GIF in: the first frame
     libexif-dev            # a JPEG's EXIF orientation
+    libimagequant-dev      # --palette: chooses a picture's colours (GPL-3.0-or-later)
+    liblz4-dev             # --compress lz4: LZ4 blocks at the highest level
     zlib1g-dev             # the tests build damaged PNG files chunk by chunk
     clang libclang-rt-dev  # libFuzzer targets
     xvfb xauth xclip       # clipboard test seen by another program
@@ -21,12 +23,14 @@ packages=(
     dpkg-dev file          # make package: dpkg-shlibdeps finds the package's dependencies
     desktop-file-utils appstream  # validate the desktop entry and the AppStream metainfo
     gcc-avr avr-libc       # the tests compile the generated AVR source and header with avr-gcc
+    gcc-arm-none-eabi libnewlib-arm-none-eabi  # the tests build the decoder for a Cortex-M0 and size it
 )
 
 if [ "${1:-}" = "--bench" ]; then
     packages+=(
         imagemagick        # convert -resize: the fit benchmark's yardstick for a PNG
         libvips-tools      # vipsthumbnail: the fit benchmark's yardstick for a JPEG
+        pngquant           # the palette benchmark's yardstick for quality and time
     )
 fi
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <tuple>
 
 namespace fs = std::filesystem;
@@ -285,6 +286,40 @@ TEST_F(Cli, SourceAndHeaderCompileForEveryTarget) {
     }
 }
 
+// The decoder as firmware builds it, with a generated palette picture that includes it: C99 with
+// -Wall -Wextra -Werror -pedantic on the host (where it runs), for a Cortex-M0 and for an AVR; on the
+// Cortex-M0 the whole decoder, with the unit that calls it, is at most 1,024 bytes of code.
+TEST_F(Cli, DecoderCompilesEverywhereInOneKilobyte) {
+    const std::string armGcc = QUORVANE_ARM_GCC, armSize = QUORVANE_ARM_SIZE, avrGcc = QUORVANE_AVR_GCC;
+    ASSERT_TRUE(fs::exists(armGcc) && fs::exists(avrGcc)) << "scripts/install-deps.sh installs gcc-arm-none-eabi and gcc-avr";
+    ASSERT_EQ(run({cli, "decoder", path("quorvane_decode.h")}).status, 0);
+    const std::string unit = std::string(QUORVANE_TEST_DATA) + "/firmware/decodes_logo.c";
+    const struct {
+        const char* target;
+        std::vector<std::string> compile;
+    } cases[] = {
+        {"arm", {QUORVANE_HOST_CC, "-DHOSTED", "-o", path("firmware")}},
+        {"arm", {armGcc, "-Os", "-mcpu=cortex-m0", "-mthumb", "-c", "-o", path("m0.o")}},
+        {"avr", {avrGcc, "-Os", "-mmcu=atmega328p", "-c", "-o", path("unit.o")}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(run({cli, "code", "--target", c.target, "--depth", "16", "--palette", "4", "--compress", "auto", "--header",
+                       path("logo.h"), "--output", path("logo.c"), path("logo.bmp")}).status, 0);
+        std::vector<std::string> compile = c.compile;
+        compile.insert(compile.end(), {"-std=c99", "-Wall", "-Wextra", "-Werror", "-pedantic", "-I", dir.string(), unit});
+        if (c.compile.front() == QUORVANE_HOST_CC) compile.push_back(path("logo.c"));
+        const auto built = run(compile);
+        ASSERT_EQ(built.status, 0) << c.compile.front() << ":\n" << built.err;
+    }
+    EXPECT_EQ(run({path("firmware")}).status, 0) << "the host decodes the whole logo";
+    const auto size = run({armSize, path("m0.o")});
+    std::istringstream table(size.out.substr(size.out.find('\n') + 1));
+    std::size_t text = 0;
+    table >> text;
+    EXPECT_GT(text, 0u) << size.out;
+    EXPECT_LE(text, 1024u) << size.out;
+}
+
 // A PNG, named as a JPEG: read by its content, named after its file, its transparent pixel laid over
 // the chosen background. At 16 Bit red is F800 and green (0, 255, 0) is 07E0.
 TEST_F(Cli, PngWithTransparencyOverTheBackground) {
@@ -346,9 +381,15 @@ TEST_F(Cli, DisplayPresets) {
         {"gc9a01-240x240", "GC9A01", 240, 240, {"12", "16", "18"}, "16"},
         {"ssd1351-128x128", "SSD1351", 128, 128, {"16"}, "16"},
         {"ssd1331-96x64", "SSD1331", 96, 64, {"8", "16"}, "16"},
+        // One bit a pixel, in pages of eight rows: no depth at all.
+        {"ssd1306-128x64", "SSD1306", 128, 64, {}, "mono"},
+        {"ssd1306-128x32", "SSD1306", 128, 32, {}, "mono"},
+        {"sh1106-128x64", "SH1106", 128, 64, {}, "mono"},
+        {"st7565-128x64", "ST7565", 128, 64, {}, "mono"},
+        {"pcd8544-84x48", "PCD8544", 84, 48, {}, "mono"},
     };
-    // Red's first data byte: RRRGGGBB, RRRRGGGG, RRRRRGGG, RRRRRR00.
-    const std::map<std::string, int> redByte = {{"8", 0xE0}, {"12", 0xF0}, {"16", 0xF8}, {"18", 0xFC}};
+    // Red's first data byte: RRRGGGBB, RRRRGGGG, RRRRRGGG, RRRRRR00; in mono red is too dark to light.
+    const std::map<std::string, int> redByte = {{"8", 0xE0}, {"12", 0xF0}, {"16", 0xF8}, {"18", 0xFC}, {"mono", 0x00}};
     bmptest::writeFile(dir / "red.bmp", bmptest::bmp24(480, 480, std::vector<std::uint32_t>(480 * 480, 0x0000FF)));
 
     const auto listed = run({cli, "displays"});
@@ -358,7 +399,8 @@ TEST_F(Cli, DisplayPresets) {
         std::string depths;
         for (const auto& d : c.depths) depths += (depths.empty() ? "" : ",") + d;
         const std::regex line(std::string("(^|\n)") + c.name + " +" + c.controller + " +" + std::to_string(c.width) + "x" +
-                              std::to_string(c.height) + " +depths " + depths + " +default " + c.defaultDepth + "[ \n]");
+                              std::to_string(c.height) +
+                              (depths.empty() ? std::string(" +mono, pages\n") : " +depths " + depths + " +default " + c.defaultDepth + "[ \n]"));
         EXPECT_TRUE(std::regex_search(listed.out, line)) << c.name << "\n" << listed.out;
 
         const auto covered = run({cli, "code", "--display", c.name, "--fit", "cover", "--hex", path("red.hex"), path("red.bmp")});
@@ -368,6 +410,9 @@ TEST_F(Cli, DisplayPresets) {
         const int h = twoBytes ? (hex[0] << 8 | hex[1]) + 1 : hex[0] + 1, w = twoBytes ? (hex[2] << 8 | hex[3]) + 1 : hex[1] + 1;
         EXPECT_EQ(std::pair(w, h), std::pair(c.width, c.height)) << c.name;
         EXPECT_EQ(hex[twoBytes ? 4 : 2], redByte.at(c.defaultDepth)) << c.name << ": the default depth";
+        if (depths.empty()) {
+            EXPECT_EQ(hex.size(), 2u + std::size_t(c.width * c.height / 8)) << c.name << ": a bit a pixel";
+        }
 
         for (const char* depth : {"8", "12", "16", "18", "24"}) {
             const bool takes = std::find(c.depths.begin(), c.depths.end(), depth) != c.depths.end();
@@ -401,6 +446,16 @@ TEST_F(Cli, DisplayOptionsRefusedWithNothingWritten) {
         {{"--fit", "sideways"}, 2, "--fit must be contain or cover"},
         {{"--fit=sideways"}, 2, "--fit must be contain or cover"},
         {{"--byte-order", "little", "--depth", "18"}, 2, "--byte-order applies to 16-bit output only"},
+        {{"--palette", "3"}, 2, "--palette must be 2, 4, 16 or 256"},
+        {{"--palette", "512"}, 2, "--palette must be 2, 4, 16 or 256"},
+        {{"--palette", "16", "--dither", "ordered"}, 2, "--dither ordered does not apply to --palette"},
+        {{"--mono", "--palette", "4"}, 2, "--palette does not apply to --mono"},
+        {{"--mono", "--mono-layout", "columns"}, 2, "--mono-layout must be rows, rows-lsb or pages"},
+        {{"--mono-layout", "pages"}, 2, "--mono-layout applies to --mono only"},
+        {{"--compress", "zip"}, 2, "--compress must be none, rle, lz4 or auto"},
+        {{"--display", "ssd1306-128x64", "--depth", "16"}, 2, "--display ssd1306-128x64 (SSD1306) takes --mono only, not --depth"},
+        {{"--display", "pcd8544-84x48", "--palette", "2"}, 2, "takes --mono only, not --palette"},
+        {{"--display", "st7789-240x320", "--mono"}, 2, "(ST7789) takes --depth 12, 16 or 18, not --mono"},
         {{"--panel", "300x300", path("wide.bmp")}, 1, "the picture is 300 pixels wide as the panel receives it"},
         {{"--panel", "300x300", "--size-header", "8", path("tall.bmp")}, 1, "300 pixels high"},
         // Turned, the 300 rows become 300 columns.
@@ -409,6 +464,11 @@ TEST_F(Cli, DisplayOptionsRefusedWithNothingWritten) {
         {{"--display", "st7789-240x320", "--target", "avr", path("p240x320.bmp")}, 1,
          "the array of 153606 bytes is larger than avr-gcc takes in one object (32767 bytes)"},
     };
+    // The decoder's header, meant for a folder that is not there.
+    const auto decoder = run({cli, "decoder", path("missing/quorvane_decode.h")});
+    EXPECT_EQ(decoder.status, 1);
+    EXPECT_NE(decoder.err.find("Cannot write " + path("missing/quorvane_decode.h")), std::string::npos) << decoder.err;
+    EXPECT_FALSE(fs::exists(dir / "missing"));
     for (const auto& c : cases) {
         std::vector<std::string> argv = {cli, "code", "--hex", path("out.hex"), "--output", path("out.c")};
         argv.insert(argv.end(), c.options.begin(), c.options.end());
