@@ -33,3 +33,5 @@ std::size_t replay(const char* corpus, void (*target)(const std::uint8_t*, std::
 TEST(FuzzCorpus, PictureInputsRunClean) { EXPECT_GT(replay("picture", quorvane::fuzz::pictureInput), 10u); }
 
 TEST(FuzzCorpus, ColorInputsRunClean) { EXPECT_GT(replay("colorconv", quorvane::fuzz::colorInput), 5u); }
+
+TEST(FuzzCorpus, StoredInputsRunClean) { EXPECT_GT(replay("stored", quorvane::fuzz::storedInput), 10u); }

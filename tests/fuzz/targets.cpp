@@ -2,6 +2,7 @@
 
 #include "capture/capture.h"
 #include "capture/formats.h"
+#include "codegen/decoderimage.h"
 #include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "colorconv/cform.h"
@@ -143,6 +144,53 @@ void colorInput(const std::uint8_t* data, std::size_t size) {
     require(isDecimal(view.text(Box::sr), 0, 31) && isDecimal(view.text(Box::sg), 0, 63) && isDecimal(view.text(Box::sb), 0, 31));
     require(view.text(Box::tc).size() == 6);
     require(view.swatch().has_value() && *view.swatch() <= 0xFFFFFF);
+}
+
+void storedInput(const std::uint8_t* data, std::size_t size) {
+    using namespace codegen;
+    if (size < 6) return;
+    // The layout, the compression, the size and the read size come first; then the pixels, then damage.
+    static constexpr Depth kDepths[] = {Depth::Bits8, Depth::Bits12, Depth::Bits16, Depth::Bits18, Depth::Bits24};
+    static constexpr int kPalettes[] = {0, 2, 4, 16, 256};
+    CodeOptions options;
+    options.depth = kDepths[data[0] % 5];
+    options.byteOrder = data[0] & 0x80 ? ByteOrder::Little : ByteOrder::Big;
+    if (!colorFormat(options.depth).hasByteOrder()) options.byteOrder = ByteOrder::Big;
+    const int kind = data[0] / 5 % 8; // 0-4 a palette of kPalettes (0: none), 5-7 mono in each layout
+    options.storage.paletteSize = kind < 5 ? kPalettes[kind] : 0;
+    options.storage.mono = kind >= 5;
+    options.storage.monoLayout = static_cast<MonoLayout>(kind >= 5 ? kind - 5 : 0);
+    options.storage.compression = static_cast<Compression>(data[1] % 4);
+    if (options.storage.plain()) options.storage.compression = Compression::Rle;
+    options.sizeHeader = static_cast<SizeHeader>(data[1] / 4 % 3);
+    const PictureSize picture{1 + data[2] % 24, 1 + data[3] % 12};
+    const std::size_t step = 1 + data[4];
+    const std::size_t pixels = static_cast<std::size_t>(picture.width * picture.height);
+    std::vector<std::int32_t> components(3 * pixels);
+    const std::span<const std::uint8_t> rest(data + 6, size - 6);
+    // Few colours, so a palette is usually exact, unless the input asks for many.
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        components[i] = rest.empty() ? 0 : (data[5] & 1 ? rest[i % rest.size()] : (rest[i % rest.size()] & 3) * 85);
+    }
+    const ImageCode code = makeImageCode(components, picture, options);
+    const DecoderImage image = decoderImage(options.rawLayout(), picture, code.rawFile.size());
+
+    // Whole, it reads back as the panel shows it.
+    const DecodedStream whole = decodeStored(code.rawFile, image, step);
+    require(!whole.failed && whole.bytes.size() == image.length);
+    const auto shown = displayedPicture(code.rawFile, options.rawLayout(), {}, picture);
+    require(shown && shown->rgb.size() == 3 * pixels);
+
+    // Damaged: bytes changed, and the array cut short, as the input's tail says.
+    std::vector<std::uint8_t> damaged = code.rawFile;
+    const std::span<const std::uint8_t> damage = rest.size() > 3 * pixels ? rest.subspan(3 * pixels) : std::span<const std::uint8_t>{};
+    for (std::size_t i = 0; i + 1 < damage.size(); i += 2) damaged[damage[i] % damaged.size()] ^= damage[i + 1];
+    if (damage.size() % 2 == 1) damaged.resize(damaged.size() - std::min<std::size_t>(damage.back() % 8, damaged.size() - image.start));
+    DecoderImage cut = image;
+    cut.size = static_cast<std::uint32_t>(damaged.size());
+    damaged.shrink_to_fit(); // AddressSanitizer then sees a read one past the end
+    const DecodedStream read = decodeStored(damaged, cut, step);
+    require(read.bytes.size() <= image.length);
 }
 
 } // namespace quorvane::fuzz

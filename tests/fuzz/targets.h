@@ -13,4 +13,8 @@ void pictureInput(const std::uint8_t* data, std::size_t size);
 // The colour conversion with arbitrary entry texts, typed or picked.
 void colorInput(const std::uint8_t* data, std::size_t size);
 
+// A small picture stored in every layout the decoder reads (palette, mono, rle, lz4), read back whole, then
+// damaged as the input says and read again: never outside the array or the buffer.
+void storedInput(const std::uint8_t* data, std::size_t size);
+
 } // namespace quorvane::fuzz
