@@ -86,10 +86,40 @@ void Form1::setMoreDepth(codegen::Depth depth) {
 }
 
 // A module comes with its default depth; back on the 132 x 132 panel every depth is there again and the
-// chosen one stays.
+// chosen one stays. A monochrome module takes one bit a pixel in pages, a colour one anything else.
 void Form1::setDisplay(const std::optional<codegen::DisplayPreset>& display) {
     state_.display = display;
     chooseDepth(display ? display->defaultDepth : selectedDepth());
+    codegen::Storage& storage = state_.storage;
+    if (display && display->mono) {
+        storage = {.paletteSize = 0, .mono = true, .monoLayout = codegen::MonoLayout::Pages, .compression = storage.compression};
+    } else if (display && storage.mono) {
+        storage = {.compression = storage.compression};
+    }
+    showColours();
+    updatePreview();
+}
+
+void Form1::showColours() {
+    const bool monoDisplay = state_.display && state_.display->mono;
+    view_.showColours(state_.storage, !state_.display || monoDisplay, !monoDisplay);
+}
+
+void Form1::setColours(const codegen::Storage& colours) {
+    const bool monoDisplay = state_.display && state_.display->mono;
+    // What the display cannot take stays unchosen; the menu shows what is.
+    if (!state_.display || monoDisplay == colours.mono) {
+        state_.storage = {.paletteSize = colours.mono ? 0 : colours.paletteSize,
+                          .mono = colours.mono,
+                          .monoLayout = colours.monoLayout,
+                          .compression = state_.storage.compression};
+    }
+    showColours();
+    updatePreview();
+}
+
+void Form1::setCompression(codegen::Compression compression) {
+    state_.storage.compression = compression;
     updatePreview();
 }
 
@@ -188,6 +218,7 @@ codegen::CodeOptions Form1::currentOptions() const {
             .dither = state_.dithering,
             .panel = state_.panel,
             .sizeHeader = state_.display ? state_.display->sizeHeader() : codegen::SizeHeader::Bytes8,
+            .storage = state_.storage,
             .layout = {.columns = state_.display ? kDisplayColumns : 0, .radix = codegen::Radix::Decimal, .headerName = {}}};
 }
 

@@ -29,6 +29,10 @@
 // the picture and the panel's view of it, zoomed, kept up to date with every choice above and with the
 // depth option, without "Make Code" and without touching this window's state.
 //
+// "Colours" and "Compression" in the same menu store the picture in fewer bytes: a palette, one bit a
+// pixel, and compression that quorvane_decode.h undoes on the device. A monochrome display comes with
+// Monochrome in its page layout, and takes nothing else; a colour display takes anything but Monochrome.
+//
 // Each handler talks to the window only through MainView, so all of this runs without a toolkit.
 
 #include "app/mainview.h"
@@ -68,6 +72,7 @@ struct MainState {
     codegen::PanelOptions panel;
     std::optional<codegen::DisplayPreset> display; // none: the 132 x 132 panel, every depth
     std::optional<codegen::Depth> moreDepth;       // 18 or 24 Bit, chosen instead of the three options
+    codegen::Storage storage;                      // "Colours" and "Compression": plain unless chosen
     bool fitLarger = false;
     bool showAsDisplayed = false;
 };
@@ -97,6 +102,10 @@ public:
     void setPanel(const codegen::PanelOptions& panel);
     void setDisplay(const std::optional<codegen::DisplayPreset>& display);
     void setMoreDepth(codegen::Depth depth); // "More depths": 18 or 24 Bit
+    // "Colours": full colour, a palette of 256, 16, 4 or 2, or monochrome in a layout (compression is
+    // left as it is); "Compression": none, rle, lz4 or the smallest.
+    void setColours(const codegen::Storage& colours);
+    void setCompression(codegen::Compression compression);
     void setShowAsDisplayed(bool show);
     void openPreview();
 
@@ -117,6 +126,7 @@ private:
     codegen::Depth selectedDepth() const;
     std::vector<codegen::Depth> availableDepths() const;
     void chooseDepth(codegen::Depth depth);
+    void showColours();
     codegen::CodeOptions currentOptions() const; // what "Make Code" would use now
     void updatePreview();
     template <typename Handler> void guarded(Handler handler);

@@ -4,6 +4,7 @@
 
 #include "capture/bmp.h"
 #include "codegen/format.h"
+#include "codegen/storage.h"
 
 #include <optional>
 #include <string>
@@ -37,6 +38,9 @@ public:
     virtual std::optional<std::string> chooseOpenFile() = 0; // nullopt when cancelled
     virtual void showPicture(const capture::Picture& picture) = 0;
     virtual void setShowAsDisplayedTicked(bool ticked) = 0; // the context menu's tick, without a callback
+    // The colours chosen (full, a palette, or mono in a layout) ticked without a callback; monochrome can
+    // be chosen only where `mono` allows it, full colour and palettes only where `colour` does.
+    virtual void showColours(const codegen::Storage& colours, bool mono, bool colour) = 0;
 
     virtual void showMessage(const std::string& text, MessageIcon icon) = 0; // modal, titled "Quorvane"
     // The same box with the error icon and OK (the default, which does what showMessage's OK does), and

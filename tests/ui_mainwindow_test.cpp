@@ -544,3 +544,53 @@ TEST_F(RealMainWindow, DisplayAndMoreDepthsGiveTheCommandLinesBytes) {
     EXPECT_TRUE(window->pictureMenu()->moreDepthAction(quorvane::codegen::Depth::Bits18)->isChecked())
         << "an ILI9488's default, 18 Bit";
 }
+
+// "Colours" and "Compression" through the real widgets, against the command line's bytes for the same
+// choices; a monochrome display brings Monochrome in pages and takes nothing else; both are remembered.
+TEST_F(RealMainWindow, ColoursAndCompressionGiveTheCommandLinesBytes) {
+    quorvane::ui::PictureMenu* menu = window->pictureMenu();
+    EXPECT_TRUE(menu->coloursAction("full")->isChecked());
+    EXPECT_TRUE(menu->compressionAction(quorvane::codegen::Compression::None)->isChecked());
+    const struct {
+        const char* display;
+        const char* colours; // nullptr: the display's own
+        quorvane::codegen::Compression compression;
+        std::vector<std::string> options;
+    } cases[] = {
+        {"", "16", quorvane::codegen::Compression::Lz4, {"--palette", "16", "--compress", "lz4"}},
+        {"", "mono-rows-lsb", quorvane::codegen::Compression::Rle, {"--mono", "--mono-layout", "rows-lsb", "--compress", "rle"}},
+        {"ssd1306-128x64", nullptr, quorvane::codegen::Compression::Auto, {"--display", "ssd1306-128x64", "--compress", "auto", "--columns", "16"}},
+    };
+    for (const auto& c : cases) {
+        menu->displayAction(c.display)->trigger();
+        if (c.colours) menu->coloursAction(c.colours)->trigger();
+        menu->compressionAction(c.compression)->trigger();
+        nextFile = image("art.bmp", 12, 10, bmptest::noise(120));
+        click("Command1");
+        click("Command2");
+        click("Command3");
+        const std::string hex = (dir / "cli.hex").string();
+        std::vector<std::string> argv = {QUORVANE_CLI_PATH, "code", "--hex", hex};
+        argv.insert(argv.end(), c.options.begin(), c.options.end());
+        argv.push_back(*nextFile);
+        const auto cli = proctest::run(argv);
+        ASSERT_EQ(cli.status, 0) << cli.err;
+        EXPECT_EQ(child<QPlainTextEdit>("Text2")->toPlainText().toStdString() + "\n", cli.out) << c.options[1];
+        EXPECT_EQ(proctest::slurp(dir / "program" / "art.hex"), proctest::slurp(hex)) << c.options[1];
+    }
+    EXPECT_TRUE(menu->coloursAction("mono-pages")->isChecked()) << "a monochrome display's layout";
+    EXPECT_FALSE(menu->coloursAction("256")->isEnabled()) << "a monochrome display has no palette";
+    menu->showAsDisplayedAction()->trigger();
+    const QImage shown = child<QLabel>("Picture1")->pixmap().toImage();
+    for (const QPoint at : {QPoint(0, 0), QPoint(5, 3), QPoint(11, 9)}) {
+        EXPECT_TRUE(shown.pixel(at) == qRgb(0, 0, 0) || shown.pixel(at) == qRgb(255, 255, 255)) << "lit white, else black";
+    }
+
+    menu->displayAction("st7789-240x320")->trigger();
+    EXPECT_TRUE(menu->coloursAction("full")->isChecked()) << "a colour display is not monochrome";
+    EXPECT_FALSE(menu->coloursAction("mono-rows")->isEnabled());
+    menu->coloursAction("4")->trigger();
+    window = makeWindow();
+    EXPECT_TRUE(window->pictureMenu()->coloursAction("4")->isChecked());
+    EXPECT_TRUE(window->pictureMenu()->compressionAction(quorvane::codegen::Compression::Auto)->isChecked());
+}

@@ -365,6 +365,9 @@ bool MainWindow::offerToFit(const std::string& text) { return fitOffer(withLineF
 void MainWindow::setClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(toQt(text)); }
 
 void MainWindow::setShowAsDisplayedTicked(bool ticked) { pictureMenu_->setShowAsDisplayedTicked(ticked); }
+void MainWindow::showColours(const codegen::Storage& colours, bool mono, bool colour) {
+    pictureMenu_->showColours(colours, mono, colour);
+}
 
 std::string MainWindow::programFolder() const { return fromQt(folderLocator()); }
 

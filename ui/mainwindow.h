@@ -64,6 +64,7 @@ public:
     std::optional<std::string> chooseOpenFile() override;
     void showPicture(const capture::Picture& picture) override;
     void setShowAsDisplayedTicked(bool ticked) override;
+    void showColours(const codegen::Storage& colours, bool mono, bool colour) override;
     void showMessage(const std::string& text, app::MessageIcon icon) override;
     bool offerToFit(const std::string& text) override;
 

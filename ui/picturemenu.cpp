@@ -14,6 +14,37 @@ namespace {
 // The depths without an option of their own, in the order of moreDepths_.
 constexpr codegen::Depth kMoreDepths[] = {codegen::Depth::Bits18, codegen::Depth::Bits24};
 
+// The "Colours" menu's choices: each one's text, stored word and what it stores.
+struct ColoursChoice {
+    const char* text;
+    const char* word;
+    codegen::Storage colours;
+};
+const ColoursChoice kColours[] = {
+    {"Full colour", "full", {}},
+    {"Palette of 256", "256", {.paletteSize = 256}},
+    {"Palette of 16", "16", {.paletteSize = 16}},
+    {"Palette of 4", "4", {.paletteSize = 4}},
+    {"Palette of 2", "2", {.paletteSize = 2}},
+    {"Rows, leftmost pixel in the top bit", "mono-rows", {.mono = true, .monoLayout = codegen::MonoLayout::Rows}},
+    {"Rows, leftmost pixel in bit 0", "mono-rows-lsb", {.mono = true, .monoLayout = codegen::MonoLayout::RowsLsb}},
+    {"Pages of 8 rows (SSD1306, SH1106, ST7565, PCD8544)", "mono-pages", {.mono = true, .monoLayout = codegen::MonoLayout::Pages}},
+};
+
+const char* coloursWord(const codegen::Storage& storage) {
+    for (const ColoursChoice& choice : kColours) {
+        if (choice.colours.paletteSize == storage.paletteSize && choice.colours.mono == storage.mono &&
+            (!storage.mono || choice.colours.monoLayout == storage.monoLayout)) {
+            return choice.word;
+        }
+    }
+    return "full";
+}
+
+constexpr std::pair<const char*, codegen::Compression> kCompressions[] = {
+    {"None", codegen::Compression::None}, {"RLE", codegen::Compression::Rle},
+    {"LZ4", codegen::Compression::Lz4},   {"Smallest", codegen::Compression::Auto}};
+
 } // namespace
 
 PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
@@ -48,6 +79,7 @@ PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
 
     buildPanelMenu();
     buildDisplayMenu();
+    buildStorageMenus();
 
     showAsDisplayed_ = addAction("Show as the display shows it");
     showAsDisplayed_->setCheckable(true);
@@ -163,6 +195,75 @@ void PictureMenu::buildDisplayMenu() {
     }
 }
 
+// Both remembered in the words of the command line; a word no longer known falls back to today's bytes.
+void PictureMenu::buildStorageMenus() {
+    QMenu* colours = addMenu("Colours");
+    QMenu* mono = nullptr;
+    auto* group = new QActionGroup(this);
+    for (const ColoursChoice& choice : kColours) {
+        if (choice.colours.mono && !mono) mono = colours->addMenu("Monochrome");
+        QAction* action = (choice.colours.mono ? mono : colours)->addAction(choice.text);
+        action->setCheckable(true);
+        action->setData(QString(choice.word));
+        group->addAction(action);
+        const codegen::Storage chosen = choice.colours;
+        connect(action, &QAction::triggered, this, [this, chosen, word = QString(choice.word)] {
+            QSettings().setValue(kColoursKey, word);
+            if (onColours) onColours(chosen);
+        });
+        colours_.push_back(action);
+    }
+    QAction* stored = coloursAction(fromQt(QSettings().value(kColoursKey, "full").toString()));
+    (stored ? stored : colours_.front())->setChecked(true);
+
+    QMenu* compression = addMenu("Compression");
+    auto* compressionGroup = new QActionGroup(this);
+    for (const auto& [text, kind] : kCompressions) {
+        QAction* action = compression->addAction(text);
+        action->setCheckable(true);
+        compressionGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, kind] {
+            QSettings().setValue(kCompressionKey, toQt(std::string(codegen::compressionName(kind))));
+            if (onCompression) onCompression(kind);
+        });
+        compressions_.push_back(action);
+    }
+    const std::string word = fromQt(QSettings().value(kCompressionKey, "none").toString());
+    compressionAction(codegen::compressionFromName(word).value_or(codegen::Compression::None))->setChecked(true);
+}
+
+QAction* PictureMenu::coloursAction(std::string_view word) const {
+    for (QAction* action : colours_) {
+        if (fromQt(action->data().toString()) == word) return action;
+    }
+    return nullptr;
+}
+
+QAction* PictureMenu::compressionAction(codegen::Compression compression) const {
+    return compressions_[static_cast<std::size_t>(compression)];
+}
+
+codegen::Storage PictureMenu::storage() const {
+    codegen::Storage storage;
+    for (std::size_t i = 0; i < colours_.size(); ++i) {
+        if (colours_[i]->isChecked()) storage = kColours[i].colours;
+    }
+    for (std::size_t i = 0; i < compressions_.size(); ++i) {
+        if (compressions_[i]->isChecked()) storage.compression = kCompressions[i].second;
+    }
+    return storage;
+}
+
+void PictureMenu::showColours(const codegen::Storage& colours, bool mono, bool colour) {
+    const char* word = coloursWord(colours);
+    for (std::size_t i = 0; i < colours_.size(); ++i) {
+        const QSignalBlocker quiet(colours_[i]);
+        colours_[i]->setChecked(fromQt(colours_[i]->data().toString()) == word);
+        colours_[i]->setEnabled(kColours[i].colours.mono ? mono : colour);
+    }
+    QSettings().setValue(kColoursKey, QString(word));
+}
+
 std::optional<codegen::DisplayPreset> PictureMenu::display() const {
     for (QAction* action : displays_) {
         if (action->isChecked()) return codegen::displayPreset(fromQt(action->data().toString()));
@@ -200,7 +301,12 @@ void PictureMenu::bind(app::Form1& form) {
     onPreview = [&form] { form.openPreview(); };
     onDisplay = [&form](const std::optional<codegen::DisplayPreset>& display) { form.setDisplay(display); };
     onMoreDepth = [&form](codegen::Depth depth) { form.setMoreDepth(depth); };
+    onColours = [&form](const codegen::Storage& colours) { form.setColours(colours); };
+    onCompression = [&form](codegen::Compression compression) { form.setCompression(compression); };
     form.setFitLarger(fitLarger());
+    const codegen::Storage stored = storage();
+    form.setCompression(stored.compression);
+    form.setColours(stored);
     form.setDithering(dithering());
     form.setPanel(panel());
     form.setDisplay(display());

@@ -1,12 +1,14 @@
 #pragma once
 // The picture's context menu: whether "Open BMP" fits a larger picture to the panel, how "Make Code"
 // dithers, how the panel is mounted and wired, which display it is (remembered between runs, like
-// everything before it), 18 and 24 Bit under "More depths", and whether Picture1 shows the picture as
+// everything before it), 18 and 24 Bit under "More depths", the colours (full, a palette, monochrome)
+// and the compression the picture is stored with, and whether Picture1 shows the picture as
 // opened or as the display will show it; and the preview window.
 
 #include "codegen/displays.h"
 #include "codegen/dither.h"
 #include "codegen/panel.h"
+#include "codegen/storage.h"
 
 #include <QMenu>
 
@@ -34,6 +36,8 @@ class PictureMenu : public QMenu {
     std::function<void()> onPreview;
     std::function<void(const std::optional<codegen::DisplayPreset>&)> onDisplay; // none: the 132 x 132 panel
     std::function<void(codegen::Depth)> onMoreDepth;
+    std::function<void(const codegen::Storage&)> onColours; // its compression is not a part of the choice
+    std::function<void(codegen::Compression)> onCompression;
 
     // Every choice goes to the window's handlers, and the remembered ones are handed to them at once.
     void bind(app::Form1& form);
@@ -46,6 +50,10 @@ class PictureMenu : public QMenu {
     codegen::Dither dithering() const;
     codegen::PanelOptions panel() const;
     void setShowAsDisplayedTicked(bool ticked); // without calling onShowAsDisplayed
+    codegen::Storage storage() const; // the colours and the compression ticked
+    // The colours ticked, without calling back, and stored; monochrome enabled only where `mono`
+    // allows it, full colour and palettes where `colour` does.
+    void showColours(const codegen::Storage& colours, bool mono, bool colour);
 
     QAction* ditheringAction(codegen::Dither dither) const;
     QAction* rotationAction(int degrees) const;
@@ -57,6 +65,8 @@ class PictureMenu : public QMenu {
     QAction* previewAction() const { return preview_; }
     QAction* displayAction(std::string_view name) const; // "" for the 132 x 132 panel
     QAction* moreDepthAction(codegen::Depth depth) const;
+    QAction* coloursAction(std::string_view word) const; // "full", "256" ... "2", "mono-rows" ...
+    QAction* compressionAction(codegen::Compression compression) const;
 
     static constexpr const char* kDitheringKey = "picture/dithering";
     static constexpr const char* kFitLargerKey = "picture/fitLarger";
@@ -66,10 +76,13 @@ class PictureMenu : public QMenu {
     static constexpr const char* kInvertKey = "panel/invert";
     static constexpr const char* kDisplayKey = "display/name";
     static constexpr const char* kDefaultDisplayText = "Nokia 6100 type, 132 × 132";
+    static constexpr const char* kColoursKey = "picture/colours";
+    static constexpr const char* kCompressionKey = "picture/compression";
 
   private:
     void buildPanelMenu();
     void buildDisplayMenu();
+    void buildStorageMenus();
     void panelChanged();
 
     QAction* fitLarger_ = nullptr;
@@ -84,6 +97,8 @@ class PictureMenu : public QMenu {
     QAction* preview_ = nullptr;
     std::vector<QAction*> displays_; // the 132 x 132 panel, then every preset in the table's order
     QAction* moreDepths_[2] = {};    // 18 Bit, 24 Bit, as kMoreDepths lists them
+    std::vector<QAction*> colours_;  // as kColours lists them; each action's data is its word
+    std::vector<QAction*> compressions_; // in the order of codegen::Compression
 };
 
 } // namespace quorvane::ui

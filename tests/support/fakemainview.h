@@ -80,6 +80,11 @@ struct FakeMainView : quorvane::app::MainView {
     }
     void showPicture(const quorvane::capture::Picture& picture) override { shownPicture = picture; }
     void setShowAsDisplayedTicked(bool ticked) override { showAsDisplayedTicked = ticked; }
+    void showColours(const quorvane::codegen::Storage& colours, bool mono, bool colour) override {
+        shownColours = colours;
+        monoAllowed = mono;
+        colourAllowed = colour;
+    }
     void showMessage(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
     bool offerToFit(const std::string& text) override {
         messages.push_back({text, MessageIcon::Error});
@@ -114,6 +119,8 @@ struct FakeMainView : quorvane::app::MainView {
     int dialogsShown = 0;
     std::optional<quorvane::capture::Picture> shownPicture;
     std::optional<bool> showAsDisplayedTicked;
+    quorvane::codegen::Storage shownColours;
+    bool monoAllowed = true, colourAllowed = true;
     std::vector<Message> messages;
     int fitOffers = 0;      // of the messages, those that offered "Fit to the panel"
     bool chooseFit = false; // the button the user presses in such a box
