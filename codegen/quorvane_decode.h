@@ -160,9 +160,9 @@ static inline void qv_begin(qv_stream *s, const qv_image *img)
     s->img = img;
     s->in = img->start;
     s->lim = img->size;
-    s->made = s->out = s->acc = 0;
+    s->made = s->out = s->acc = s->rep = 0;
     s->left = s->pos = s->col = 0;
-    s->method = s->j = s->nib = s->nacc = s->failed = 0;
+    s->method = s->lit = s->j = s->nib = s->nacc = s->failed = 0;
     if (img->coded) {
         s->method = (uint8_t)qv__in(s);
         if (s->method > 2) s->failed = 1;

@@ -30,10 +30,10 @@ constexpr std::uint32_t kColours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x
 
 // A picture of at most `colours` colours: pixel i takes colour pick(i) % colours.
 template <typename Pick> Picture picture(int width, int height, int colours, Pick pick) {
-    Picture p{{width, height}, {}};
-    for (int i = 0; i < width * height; ++i) {
-        const std::uint32_t c = kColours[static_cast<std::size_t>(pick(i) % colours)];
-        p.components.insert(p.components.end(), {std::int32_t(c >> 16), std::int32_t(c >> 8 & 0xFF), std::int32_t(c & 0xFF)});
+    Picture p{{width, height}, std::vector<std::int32_t>(3 * static_cast<std::size_t>(width * height))};
+    for (std::size_t i = 0; i < p.components.size(); i += 3) {
+        const std::uint32_t c = kColours[static_cast<std::size_t>(pick(static_cast<int>(i / 3)) % colours)];
+        p.components[i] = std::int32_t(c >> 16), p.components[i + 1] = std::int32_t(c >> 8 & 0xFF), p.components[i + 2] = std::int32_t(c & 0xFF);
     }
     return p;
 }
