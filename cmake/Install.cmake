@@ -28,6 +28,8 @@ if(TARGET quorvane)
     install(FILES packaging/${quorvane_app_id}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
     install(FILES "${PROJECT_BINARY_DIR}/${quorvane_app_id}.metainfo.xml" DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
+# The licences: GPL-3.0-or-later for the programs (they link libimagequant), MIT-0 for the decoder header.
+install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvane)
 install(FILES packaging/quorvane-cli.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
     RENAME quorvane-cli)
 

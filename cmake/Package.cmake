@@ -9,7 +9,7 @@ and a raw byte file for a 132 x 132 colour LCD driven by a microcontroller,
 at 8-bit 3-3-2, 12-bit 4-4-4 or 16-bit 5-6-5, for PIC or ARM projects.
 It has a window (quorvane), a command line (quorvane-cli) and a CMake
 function (quorvane_add_image) that regenerates the array whenever the
-picture changes.")
+picture changes. It is free software under the GNU GPL, version 3 or later.")
 set(QUORVANE_PACKAGE_MAINTAINER "The Quorvane developers <developers@quorvane.invalid>"
     CACHE STRING "The Debian package's Maintainer field")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUORVANE_PACKAGE_MAINTAINER}")

@@ -20,7 +20,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Maintainer) == *@* ]] || fail "Maintainer has no address: $(field Maintainer)"
 [[ -n $(field Description) ]] || fail "no Description"
 # dpkg-shlibdeps found these from the programs themselves; none is written by hand.
-for library in libc6 libpng16-16 libqt6widgets6 libstdc++6; do
+for library in libc6 libpng16-16 libqt6widgets6 libstdc++6 libimagequant0 liblz4-1; do
     [[ $(field Depends) == *"$library "* ]] || fail "Depends lacks $library: $(field Depends)"
 done
 
@@ -31,7 +31,7 @@ for file in usr/bin/quorvane usr/bin/quorvane-cli usr/lib/cmake/Quorvane/Quorvan
     usr/share/icons/hicolor/scalable/apps/org.quorvane.Quorvane.svg \
     usr/share/metainfo/org.quorvane.Quorvane.metainfo.xml \
     usr/share/man/man1/quorvane.1.gz usr/share/man/man1/quorvane-cli.1.gz \
-    usr/share/bash-completion/completions/quorvane-cli; do
+    usr/share/bash-completion/completions/quorvane-cli usr/share/doc/quorvane/copyright; do
     grep -qx "./$file" <<< "$listing" || fail "the package lacks /$file"
 done
 if grep -v '^\./usr/' <<< "$listing" | grep -q .; then fail "files outside /usr: $(grep -v '^\./usr/' <<< "$listing")"; fi
@@ -46,6 +46,8 @@ for page in quorvane quorvane-cli; do
     zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q '^\.TH' || fail "$page.1.gz is not a manual page"
 done
 bash -n "$root/usr/share/bash-completion/completions/quorvane-cli" || fail "completion script does not parse"
+grep -q '^License: GPL-3.0-or-later' "$root/usr/share/doc/quorvane/copyright" || fail "the copyright file does not name the GPL"
+grep -q 'GPL-3.0-or-later' "$root/usr/share/metainfo/org.quorvane.Quorvane.metainfo.xml" || fail "the metainfo's licence"
 
 # The packaged program, from the extracted tree, on a picture: the same bytes as the build's own.
 "$root/usr/bin/quorvane-cli" code --depth 12 --hex "$work/packaged.hex" "$picture" > "$work/packaged.c"
