@@ -124,6 +124,8 @@ std::vector<std::int32_t> errorDiffusion(std::span<const std::int32_t> component
 
 } // namespace
 
+int bayerValue(std::size_t x, std::size_t y) { return kBayer[y % 8][x % 8]; }
+
 std::string_view ditherName(Dither dither) {
     switch (dither) {
     case Dither::None:

@@ -6,6 +6,7 @@
 
 #include "codegen/reduce.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -19,6 +20,9 @@ enum class Dither {
     Ordered,       // an 8 x 8 Bayer matrix chooses between the two displayed levels around each component
     ErrorDiffusion // Floyd-Steinberg (7, 3, 5, 1 sixteenths) in serpentine order
 };
+
+// The 8 x 8 Bayer matrix's value, 0 to 63, at a pixel: ordered dithering, in colour and in mono alike.
+int bayerValue(std::size_t x, std::size_t y);
 
 // "none", "ordered", "fs": the words of the command line and of the stored window setting.
 std::string_view ditherName(Dither dither);

@@ -15,17 +15,6 @@
 namespace quorvane::codegen {
 namespace {
 
-constexpr std::array<std::array<int, 8>, 8> kBayer = {{
-    {0, 32, 8, 40, 2, 34, 10, 42},
-    {48, 16, 56, 24, 50, 18, 58, 26},
-    {12, 44, 4, 36, 14, 46, 6, 38},
-    {60, 28, 52, 20, 62, 30, 54, 22},
-    {3, 35, 11, 43, 1, 33, 9, 41},
-    {51, 19, 59, 27, 49, 17, 57, 25},
-    {15, 47, 7, 39, 13, 45, 5, 37},
-    {63, 31, 55, 23, 61, 29, 53, 21},
-}};
-
 constexpr int kWhiteLuma = 255000;
 
 std::size_t pixelCount(PictureSize size) {
@@ -279,7 +268,7 @@ std::vector<std::uint8_t> monoBits(std::span<const std::int32_t> components, Pic
         if (dither == Dither::Ordered) {
             // Between black and white, as the colour dithering chooses between two levels: the upper
             // where 128 l > (2m + 1) 255 with m the matrix's value, l the luma in levels.
-            const int m = kBayer[i / width % 8][i % width % 8];
+            const int m = bayerValue(i % width, i / width);
             bits[i] = 128LL * l > static_cast<long long>(2 * m + 1) * kWhiteLuma ? 1 : 0;
         } else {
             bits[i] = l >= kLitLuma ? 1 : 0;
