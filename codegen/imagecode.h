@@ -5,6 +5,7 @@
 //
 //   components -> the panel's transforms (invert, swap red and blue, rotate, mirror)
 //              -> reduce to the depth (or dither) -> pack into bytes (16-bit byte order)
+//                 or, stored compactly: a palette and its indices, or one bit a pixel; then compression
 //              -> size bytes -> array text (includes, declaration, value line), header -> file image
 //              -> raw file bytes
 
