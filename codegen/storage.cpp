@@ -86,66 +86,127 @@ void check(liq_error error, const char* what) {
     if (error != LIQ_OK) throw std::runtime_error(std::string("the palette could not be made: ") + what + " (" + std::to_string(static_cast<int>(error)) + ")");
 }
 
-// libimagequant chooses the colours; each is then moved to the nearest colour the panel shows, and the
-// picture is remapped onto exactly those, so that nothing changes between the palette and the panel.
-Palette quantised(std::span<const std::int32_t> components, PictureSize size, Depth depth, int colours, Dither dither) {
-    const std::size_t pixels = pixelCount(size);
-    std::vector<std::uint8_t> rgba(4 * pixels);
-    for (std::size_t i = 0; i < pixels; ++i) {
-        for (std::size_t ch = 0; ch < 3; ++ch) rgba[4 * i + ch] = static_cast<std::uint8_t>(std::clamp(components[3 * i + ch], 0, 255));
-        rgba[4 * i + 3] = 255;
+// The colours a picture uses once reduced to the depth, each once, and each pixel's.
+struct ReducedColours {
+    std::vector<std::int32_t> parts;    // red, green, blue parts per colour, in order of first use
+    std::vector<std::uint32_t> counts;  // the pixels of each colour
+    std::vector<std::uint32_t> ofPixel; // each pixel's colour
+};
+
+ReducedColours reducedColours(std::span<const std::int32_t> components, Depth depth) {
+    const std::vector<std::int32_t> parts = reduceComponents(components, depth);
+    ReducedColours colours;
+    colours.ofPixel.resize(parts.size() / 3);
+    std::unordered_map<std::uint32_t, std::uint32_t> seen;
+    for (std::size_t i = 0; i < colours.ofPixel.size(); ++i) {
+        const auto [it, added] = seen.try_emplace(colourKey(parts, i), static_cast<std::uint32_t>(seen.size()));
+        if (added) {
+            colours.parts.insert(colours.parts.end(), parts.begin() + static_cast<std::ptrdiff_t>(3 * i),
+                                 parts.begin() + static_cast<std::ptrdiff_t>(3 * i + 3));
+            colours.counts.push_back(0);
+        }
+        colours.ofPixel[i] = it->second;
+        ++colours.counts[it->second];
     }
+    return colours;
+}
+
+// A colour's displayed levels at the depth, as libimagequant takes colours.
+liq_color levelsOf(std::span<const std::int32_t> parts, std::size_t entry, Depth depth) {
+    const auto level = [&](std::size_t ch) {
+        return static_cast<unsigned char>(displayedLevel(parts[3 * entry + ch], depth, static_cast<Channel>(ch)));
+    };
+    return {level(0), level(1), level(2), 255};
+}
+
+// The entry nearest each colour, by the squared distance of their displayed levels: what the panel shows
+// is what is compared.
+std::vector<std::uint32_t> nearestEntries(const ReducedColours& colours, std::span<const liq_color> entries, Depth depth) {
+    std::vector<std::uint32_t> nearest(colours.counts.size());
+    for (std::size_t c = 0; c < nearest.size(); ++c) {
+        const liq_color level = levelsOf(colours.parts, c, depth);
+        int best = 1 << 30;
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            const int dr = level.r - entries[e].r, dg = level.g - entries[e].g, db = level.b - entries[e].b;
+            const int distance = dr * dr + dg * dg + db * db;
+            if (distance < best) best = distance, nearest[c] = static_cast<std::uint32_t>(e);
+        }
+    }
+    return nearest;
+}
+
+// libimagequant chooses the colours among those the panel can show, counted once each; each chosen one
+// is moved to the nearest the panel shows, and every pixel takes the nearest of those, so that nothing
+// changes between the palette and the panel. Dithered, libimagequant remaps the picture onto exactly
+// them instead.
+Palette quantised(std::span<const std::int32_t> components, PictureSize size, Depth depth, int colours, Dither dither,
+                  const ReducedColours& reduced) {
     LiqPtr<liq_attr> attr(liq_attr_create());
     if (!attr) throw std::runtime_error("the palette could not be made: out of memory");
     check(liq_set_max_colors(attr.get(), colours), "colours");
-    // Speed 6 of libimagequant's 1 to 10 (4 by default): measured on the benchmark's photo and artwork,
-    // within 0.1 dB of the default at 16 and 256 colours, in two thirds of the time. Telling it to ignore
-    // the bits the panel drops (posterization) was faster still, but cost 2 dB on artwork at 16 colours.
+    // Speed 6 of libimagequant's 1 to 10 (4 by default): on the benchmark's photo at 256 colours, 0.1 dB
+    // below the default in four fifths of the time; alike elsewhere. Telling it to ignore the bits the
+    // panel drops (posterization) cost 2 dB on artwork at 16 colours.
     check(liq_set_speed(attr.get(), 6), "speed");
-    LiqPtr<liq_image> image(liq_image_create_rgba(attr.get(), rgba.data(), size.width, size.height, 0));
-    if (!image) throw std::runtime_error("the palette could not be made: the picture was refused");
+    LiqPtr<liq_histogram> counted(liq_histogram_create(attr.get()));
+    if (!counted) throw std::runtime_error("the palette could not be made: out of memory");
+    std::vector<liq_histogram_entry> histogram(reduced.counts.size());
+    for (std::size_t c = 0; c < histogram.size(); ++c) histogram[c] = {levelsOf(reduced.parts, c, depth), reduced.counts[c]};
+    check(liq_histogram_add_colors(counted.get(), attr.get(), histogram.data(), static_cast<int>(histogram.size()), 0),
+          "counting the colours");
     liq_result* chosen = nullptr;
-    check(liq_image_quantize(image.get(), attr.get(), &chosen), "quantising");
+    check(liq_histogram_quantize(counted.get(), attr.get(), &chosen), "quantising");
     LiqPtr<liq_result> first(chosen);
 
     // The chosen colours at the depth, each once.
     std::vector<std::int32_t> entryParts;
-    std::vector<std::uint32_t> keys;
+    std::vector<liq_color> levels;
     const liq_palette* found = liq_get_palette(first.get());
     for (unsigned i = 0; i < found->count; ++i) {
         const liq_color c = found->entries[i];
         const std::int32_t parts[3] = {reduceComponent(c.r, depth, Channel::Red), reduceComponent(c.g, depth, Channel::Green),
                                        reduceComponent(c.b, depth, Channel::Blue)};
-        const std::uint32_t key = colourKey(parts, 0);
-        if (std::find(keys.begin(), keys.end(), key) != keys.end()) continue;
-        keys.push_back(key);
+        const liq_color level = levelsOf(parts, 0, depth);
+        if (std::any_of(levels.begin(), levels.end(), [&](const liq_color& l) { return l.r == level.r && l.g == level.g && l.b == level.b; })) {
+            continue;
+        }
+        levels.push_back(level);
         entryParts.insert(entryParts.end(), parts, parts + 3);
     }
 
-    // A histogram of those colours alone, each fixed, gives a result whose palette is exactly them.
+    const std::size_t pixels = pixelCount(size);
+    std::vector<std::uint32_t> pixelEntries(pixels);
+    if (dither != Dither::ErrorDiffusion) {
+        const std::vector<std::uint32_t> nearest = nearestEntries(reduced, levels, depth);
+        for (std::size_t i = 0; i < pixels; ++i) pixelEntries[i] = nearest[reduced.ofPixel[i]];
+        return inOrderOfUse(entryParts, pixelEntries);
+    }
+
+    // Dithered: a histogram of those colours alone, each fixed, gives a result whose palette is exactly
+    // them, and libimagequant remaps the picture onto it, carrying each pixel's error to its neighbours.
+    std::vector<std::uint8_t> rgba(4 * pixels);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        for (std::size_t ch = 0; ch < 3; ++ch) rgba[4 * i + ch] = static_cast<std::uint8_t>(std::clamp(components[3 * i + ch], 0, 255));
+        rgba[4 * i + 3] = 255;
+    }
+    LiqPtr<liq_image> image(liq_image_create_rgba(attr.get(), rgba.data(), size.width, size.height, 0));
+    if (!image) throw std::runtime_error("the palette could not be made: the picture was refused");
     LiqPtr<liq_attr> fixedAttr(liq_attr_create());
     if (!fixedAttr) throw std::runtime_error("the palette could not be made: out of memory");
-    const int fixedCount = static_cast<int>(keys.size());
-    check(liq_set_max_colors(fixedAttr.get(), std::max(fixedCount, 2)), "colours");
-    LiqPtr<liq_histogram> histogram(liq_histogram_create(fixedAttr.get()));
-    if (!histogram) throw std::runtime_error("the palette could not be made: out of memory");
-    std::vector<liq_color> levels;
-    for (std::size_t e = 0; e < keys.size(); ++e) {
-        const auto level = [&](std::size_t ch) {
-            return static_cast<unsigned char>(displayedLevel(entryParts[3 * e + ch], depth, static_cast<Channel>(ch)));
-        };
-        levels.push_back({level(0), level(1), level(2), 255});
-        check(liq_histogram_add_fixed_color(histogram.get(), levels.back(), 0), "fixing a colour");
+    check(liq_set_max_colors(fixedAttr.get(), std::max(static_cast<int>(levels.size()), 2)), "colours");
+    LiqPtr<liq_histogram> fixed(liq_histogram_create(fixedAttr.get()));
+    if (!fixed) throw std::runtime_error("the palette could not be made: out of memory");
+    std::vector<liq_histogram_entry> fixedEntries;
+    for (const liq_color& level : levels) {
+        check(liq_histogram_add_fixed_color(fixed.get(), level, 0), "fixing a colour");
+        fixedEntries.push_back({level, 1});
     }
-    // The colours themselves are all the histogram holds: quantising it is then next to no work.
-    std::vector<liq_histogram_entry> entries;
-    for (const liq_color& level : levels) entries.push_back({level, 1});
-    check(liq_histogram_add_colors(histogram.get(), fixedAttr.get(), entries.data(), static_cast<int>(entries.size()), 0),
+    check(liq_histogram_add_colors(fixed.get(), fixedAttr.get(), fixedEntries.data(), static_cast<int>(fixedEntries.size()), 0),
           "counting the colours");
     liq_result* remapping = nullptr;
-    check(liq_histogram_quantize(histogram.get(), fixedAttr.get(), &remapping), "fixing the colours");
+    check(liq_histogram_quantize(fixed.get(), fixedAttr.get(), &remapping), "fixing the colours");
     LiqPtr<liq_result> second(remapping);
-    check(liq_set_dithering_level(second.get(), dither == Dither::ErrorDiffusion ? 1.0f : 0.0f), "dithering");
+    check(liq_set_dithering_level(second.get(), 1.0f), "dithering");
     std::vector<std::uint8_t> remapped(pixels);
     check(liq_write_remapped_image(second.get(), image.get(), remapped.data(), remapped.size()), "remapping");
 
@@ -154,16 +215,12 @@ Palette quantised(std::span<const std::int32_t> components, PictureSize size, De
     std::vector<std::uint32_t> ours(result->count);
     for (unsigned i = 0; i < result->count; ++i) {
         const liq_color c = result->entries[i];
-        std::size_t best = 0;
-        int bestDistance = 1 << 30;
+        int best = 1 << 30;
         for (std::size_t e = 0; e < levels.size(); ++e) {
             const int dr = c.r - levels[e].r, dg = c.g - levels[e].g, db = c.b - levels[e].b;
-            const int distance = dr * dr + dg * dg + db * db;
-            if (distance < bestDistance) bestDistance = distance, best = e;
+            if (dr * dr + dg * dg + db * db < best) best = dr * dr + dg * dg + db * db, ours[i] = static_cast<std::uint32_t>(e);
         }
-        ours[i] = static_cast<std::uint32_t>(best);
     }
-    std::vector<std::uint32_t> pixelEntries(pixels);
     for (std::size_t i = 0; i < pixels; ++i) pixelEntries[i] = ours[remapped[i]];
     return inOrderOfUse(entryParts, pixelEntries);
 }
@@ -323,20 +380,9 @@ Palette choosePalette(std::span<const std::int32_t> components, PictureSize size
     const std::size_t pixels = pixelCount(size);
     if (components.size() != 3 * pixels) throw std::invalid_argument("choosePalette: the components do not match the size");
     // A picture with no more colours than the palette, once reduced, keeps them exactly.
-    const std::vector<std::int32_t> parts = reduceComponents(components, depth);
-    std::unordered_map<std::uint32_t, std::uint32_t> seen;
-    std::vector<std::int32_t> entryParts;
-    std::vector<std::uint32_t> pixelEntries(pixels);
-    for (std::size_t i = 0; i < pixels; ++i) {
-        const auto [it, added] = seen.try_emplace(colourKey(parts, i), static_cast<std::uint32_t>(seen.size()));
-        if (added) {
-            if (seen.size() > static_cast<std::size_t>(colours)) return quantised(components, size, depth, colours, dither);
-            entryParts.insert(entryParts.end(), parts.begin() + static_cast<std::ptrdiff_t>(3 * i),
-                              parts.begin() + static_cast<std::ptrdiff_t>(3 * i + 3));
-        }
-        pixelEntries[i] = it->second;
-    }
-    return inOrderOfUse(entryParts, pixelEntries);
+    const ReducedColours reduced = reducedColours(components, depth);
+    if (reduced.counts.size() > static_cast<std::size_t>(colours)) return quantised(components, size, depth, colours, dither, reduced);
+    return inOrderOfUse(reduced.parts, reduced.ofPixel);
 }
 
 int paletteEntryBytes(Depth depth) {
