@@ -58,6 +58,7 @@ void Preview::setSource(const PreviewSource& source) {
     panel_ = std::move(*shown);
     imagePath_ = source.imagePath;
     depth_ = source.options.depth;
+    mono_ = source.options.storage.mono;
     view_.showViews(picture_, panel_);
     showStatus();
 }
@@ -103,6 +104,10 @@ std::string Preview::pixelStatus(int x, int y) const {
                                 static_cast<std::size_t>(x));
     const std::uint8_t* source = picture_.rgb.data() + at;
     const colorconv::ColorCodes codes = colorconv::colorCodes(source[0], source[1], source[2]);
+    if (mono_) {
+        return "x " + decimalText(x) + ", y " + decimalText(y) + "   R G B " + levels(source) + "  " + codes.colorValueText +
+               "   Mono   on the panel " + levels(panel_.rgb.data() + at);
+    }
     const colorconv::DepthCode code = codeAt(codes, source, depth_);
     const auto& [r, g, b] = code.parts;
     return "x " + decimalText(x) + ", y " + decimalText(y) + "   R G B " + levels(source) + "  " +

@@ -79,6 +79,7 @@ private:
     codegen::DisplayedPicture panel_;
     std::string imagePath_;
     codegen::Depth depth_ = codegen::Depth::Bits8;
+    bool mono_ = false; // one bit a pixel: the depth's codes mean nothing on such a panel
     std::optional<std::pair<int, int>> pointed_; // kept, so that a new depth shows at once where the pointer rests
     int zoom_ = 3;
     bool grid_ = false;

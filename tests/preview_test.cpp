@@ -27,6 +27,7 @@ struct Choices {
     codegen::Dither dither;
     codegen::PanelOptions panel;
     std::vector<std::string_view> cliOptions; // the same choices on the command line
+    codegen::Storage storage{};                // "Colours" and "Compression"
 };
 
 const Choices kChoices[] = {
@@ -38,6 +39,11 @@ const Choices kChoices[] = {
     {"8 Bit swapped and inverted", OptionButton::Option1, codegen::Dither::ErrorDiffusion,
      {.invert = true, .bgr = true}, {"--depth", "8", "--dither", "fs", "--bgr", "--invert"}},
     {"16 Bit upside down", OptionButton::Option3, codegen::Dither::None, {.rotation = 180}, {"--depth", "16", "--rotate", "180"}},
+    {"12 Bit in 4 colours, lz4", OptionButton::Option2, codegen::Dither::None, {.rotation = 270},
+     {"--depth", "12", "--rotate", "270", "--palette", "4", "--compress", "lz4"}, {.paletteSize = 4, .compression = codegen::Compression::Lz4}},
+    {"mono in pages, dithered, rle", OptionButton::Option1, codegen::Dither::ErrorDiffusion, {.mirror = codegen::Mirror::TopBottom},
+     {"--mono", "--mono-layout", "pages", "--dither", "fs", "--mirror", "v", "--compress", "rle"},
+     {.mono = true, .monoLayout = codegen::MonoLayout::Pages, .compression = codegen::Compression::Rle}},
 };
 
 class PreviewLogic : public ::testing::Test {
@@ -55,6 +61,8 @@ protected:
     void choose(const Choices& c) {
         form.setDithering(c.dither);
         form.setPanel(c.panel);
+        form.setColours(c.storage);
+        form.setCompression(c.storage.compression);
         view.depthOption = c.depth;
         form.Option_Click();
     }
@@ -100,6 +108,9 @@ TEST_F(PreviewLogic, PanelViewFollowsEveryChoiceAndIsWhatMakeCodeMakes) {
         ASSERT_TRUE(made);
         EXPECT_EQ(shown().rgb, made->rgb);
         EXPECT_EQ(std::pair(shown().width, shown().height), std::pair(5, 3)) << "the panel's turn is undone";
+        view.previewHandlers.pointAt(std::pair(0, 0));
+        EXPECT_EQ(view.previewView.status.find("   Mono   on the panel ") != std::string::npos, c.storage.mono)
+            << view.previewView.status << ": a mono panel has no depth's codes";
     }
     EXPECT_EQ(view.previewOpenings, 1);
 }
