@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -253,6 +254,36 @@ void compression() {
     }
 }
 
+// The decoder's code on a Cortex-M0, as arm-none-eabi-size counts a unit that calls it.
+void decoderSize(const fs::path& data) {
+    if (!fs::exists("/usr/bin/arm-none-eabi-gcc")) {
+        std::printf("\ndecoder size: arm-none-eabi-gcc is not installed (scripts/install-deps.sh), skipped\n");
+        return;
+    }
+    {
+        std::ofstream header(data / "quorvane_decode.h");
+        header << decoderHeaderText();
+        std::ofstream unit(data / "unit.c");
+        unit << "#include \"quorvane_decode.h\"\nextern const qv_image img;\nvoid sink(const unsigned char *p, size_t n);\n"
+                "int run(void);\nint run(void) {\n    qv_stream s;\n    unsigned char row[64];\n    size_t n;\n"
+                "    qv_begin(&s, &img);\n    while ((n = qv_read(&s, row, sizeof row)) > 0) sink(row, n);\n"
+                "    return qv_failed(&s);\n}\n";
+    }
+    const std::string object = (data / "unit.o").string();
+    if (benchspawn::timedRun({"/usr/bin/arm-none-eabi-gcc", "-std=c99", "-Os", "-mcpu=cortex-m0", "-mthumb", "-c",
+                              (data / "unit.c").string(), "-o", object}) < 0) {
+        std::printf("\ndecoder size: the unit did not compile\n");
+        return;
+    }
+    FILE* size = popen(("/usr/bin/arm-none-eabi-size " + object).c_str(), "r");
+    unsigned long text = 0;
+    char line[256];
+    if (size && std::fgets(line, sizeof line, size) && std::fgets(line, sizeof line, size)) text = std::strtoul(line, nullptr, 10);
+    if (size) pclose(size);
+    std::printf("\ndecoder on a Cortex-M0 (-Os -mthumb), with the unit that calls it: %lu bytes of code, goal 1024: %s\n", text,
+                verdict(text > 0 && text <= 1024));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -266,5 +297,6 @@ int main(int argc, char** argv) {
     fs::create_directories(data);
     if (!paletteQuality(cli, data, runs)) return 1;
     compression();
+    decoderSize(data);
     return 0;
 }
