@@ -261,7 +261,9 @@ void PictureMenu::showColours(const codegen::Storage& colours, bool mono, bool c
         colours_[i]->setChecked(fromQt(colours_[i]->data().toString()) == word);
         colours_[i]->setEnabled(kColours[i].colours.mono ? mono : colour);
     }
-    QSettings().setValue(kColoursKey, QString(word));
+    // A display's own colours are remembered with it; written only when they change, not at every start.
+    QSettings settings;
+    if (settings.value(kColoursKey).toString() != word) settings.setValue(kColoursKey, QString(word));
 }
 
 std::optional<codegen::DisplayPreset> PictureMenu::display() const {
