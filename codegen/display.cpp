@@ -52,14 +52,8 @@ std::optional<DecodedRawFile> decodeStoredFile(std::span<const std::uint8_t> byt
         return decodeRawFile(stream.bytes, {.depth = layout.depth, .byteOrder = layout.byteOrder, .sizeHeader = SizeHeader::None, .storage = {}},
                              size);
     }
-    const ColorFormat& format = colorFormat(layout.depth);
-    DecodedRawFile decoded{.width = size.width, .height = size.height, .parts = {}};
-    for (const std::uint8_t bit : monoBitsFromBytes(stream.bytes, size, layout.storage.monoLayout)) {
-        for (const Channel channel : {Channel::Red, Channel::Green, Channel::Blue}) {
-            decoded.parts.push_back(bit ? format.largestPart(channel) : 0);
-        }
-    }
-    return decoded;
+    return DecodedRawFile{.width = size.width, .height = size.height,
+                          .parts = monoParts(monoBitsFromBytes(stream.bytes, size, layout.storage.monoLayout), layout.depth)};
 }
 
 } // namespace

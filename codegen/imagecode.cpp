@@ -35,11 +35,7 @@ void storeCompactly(Conversion& conversion, std::span<const std::int32_t> receiv
     if (storage.mono) {
         const std::vector<std::uint8_t> bits = monoBits(received, panel, options.dither);
         data = monoBytes(bits, panel, storage.monoLayout);
-        const ColorFormat& format = colorFormat(options.depth);
-        const std::int32_t lit[3] = {format.largestPart(Channel::Red), format.largestPart(Channel::Green),
-                                     format.largestPart(Channel::Blue)}, unlit[3] = {0, 0, 0};
-        conversion.parts.reserve(3 * bits.size());
-        for (const std::uint8_t bit : bits) conversion.parts.insert(conversion.parts.end(), bit ? lit : unlit, (bit ? lit : unlit) + 3);
+        conversion.parts = monoParts(bits, options.depth);
     } else if (storage.paletteSize > 0) {
         const Palette chosen = choosePalette(received, panel, options.depth, storage.paletteSize, options.dither);
         palette = paletteBytes(chosen.entries, storage.paletteSize, options.depth, options.byteOrder);

@@ -4,6 +4,7 @@
 // mirror. Each transform is undone again on the levels the panel shows, so that a viewer's picture can
 // be checked against the one that was opened.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -16,6 +17,7 @@ struct PictureSize {
     int width = 0;
     int height = 0;
     bool operator==(const PictureSize&) const = default;
+    std::size_t pixels() const { return static_cast<std::size_t>(width) * static_cast<std::size_t>(height); }
 };
 
 enum class Mirror {

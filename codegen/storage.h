@@ -64,6 +64,8 @@ std::vector<std::uint8_t> monoBits(std::span<const std::int32_t> components, Pic
 std::vector<std::uint8_t> monoBytes(std::span<const std::uint8_t> bits, PictureSize size, MonoLayout layout);
 std::vector<std::uint8_t> monoBitsFromBytes(std::span<const std::uint8_t> bytes, PictureSize size, MonoLayout layout);
 std::size_t monoByteCount(PictureSize size, MonoLayout layout);
+// The parts a panel of that depth would show for the bits: every channel's largest part where lit, else 0.
+std::vector<std::int32_t> monoParts(std::span<const std::uint8_t> bits, Depth depth);
 
 struct Palette {
     std::vector<std::int32_t> entries; // red, green, blue parts at the depth per entry, in index order
