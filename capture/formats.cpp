@@ -4,6 +4,7 @@
 #include "capture/gif.h"
 #include "capture/jpeg.h"
 #include "capture/png.h"
+#include "capture/webp.h"
 
 #include <array>
 
@@ -14,11 +15,12 @@ Format formatOf(std::span<const std::uint8_t> file) {
     if (isPng(file)) return Format::Png;
     if (isJpeg(file)) return Format::Jpeg;
     if (isGif(file)) return Format::Gif;
+    if (isWebp(file)) return Format::Webp;
     return Format::Unknown;
 }
 
 Format formatOf(ByteSource& file) {
-    std::array<std::uint8_t, 8> first{};
+    std::array<std::uint8_t, 12> first{};
     file.seek(0);
     const std::size_t n = file.read(first.data(), first.size());
     file.seek(0);
@@ -33,6 +35,8 @@ Decoder decoderFor(Format format) {
         return decodeJpeg;
     case Format::Gif:
         return decodeGif;
+    case Format::Webp:
+        return decodeWebp;
     case Format::Bmp:
     case Format::Unknown:
         break;

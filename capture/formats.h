@@ -1,6 +1,6 @@
 #pragma once
 // Every picture format the program reads, recognised by its first bytes and never by its file name:
-// BMP (our own decoder), PNG, JPEG and GIF (their libraries).
+// BMP (our own decoder), PNG, JPEG, GIF and WebP (their libraries).
 
 #include "capture/picture.h"
 #include "capture/rows.h"
@@ -12,7 +12,7 @@
 
 namespace quorvane::capture {
 
-enum class Format { Bmp, Png, Jpeg, Gif, Unknown };
+enum class Format { Bmp, Png, Jpeg, Gif, Webp, Unknown };
 
 Format formatOf(std::span<const std::uint8_t> file);
 

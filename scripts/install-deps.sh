@@ -11,7 +11,9 @@ packages=(
     libgtest-dev libbenchmark-dev
     libpng-dev             # PNG in (every colour type) and the preview PNG out, without Qt
     libjpeg62-turbo-dev    # JPEG in: baseline, progressive, greyscale
-    libgif-dev             # GIF in: the first frame
+    libgif-dev             # GIF in: every frame, composed one after the other
+    libwebp-dev            # WebP in, still or animated (libwebpdemux composes the frames)
+    libtbb-dev             # pack --jobs: oneTBB's work-stealing pool converts assets and frames
     libexif-dev            # a JPEG's EXIF orientation
     libimagequant-dev      # --palette: chooses a picture's colours (GPL-3.0-or-later)
     liblz4-dev             # --compress lz4: LZ4 blocks at the highest level
@@ -31,6 +33,7 @@ if [ "${1:-}" = "--bench" ]; then
         imagemagick        # convert -resize: the fit benchmark's yardstick for a PNG
         libvips-tools      # vipsthumbnail: the fit benchmark's yardstick for a JPEG
         pngquant           # the palette benchmark's yardstick for quality and time
+        gifsicle           # the pack benchmark's yardstick for an animation's bytes
     )
 fi
 
