@@ -92,12 +92,7 @@ std::uint32_t nearestEntry(const liq_color& colour, std::span<const liq_color> e
     return nearest;
 }
 
-// libimagequant chooses the colours among those the panel can show, counted once each; each chosen one
-// is moved to the nearest the panel shows, and every pixel takes the nearest of those, so that nothing
-// changes between the palette and the panel. Dithered, libimagequant remaps the picture onto exactly
-// them instead.
-Palette quantised(std::span<const std::int32_t> components, PictureSize size, Depth depth, int colours, Dither dither,
-                  const ReducedColours& reduced) {
+LiqPtr<liq_attr> paletteAttr(int colours) {
     LiqPtr<liq_attr> attr(liq_attr_create());
     if (!attr) throw std::runtime_error("the palette could not be made: out of memory");
     check(liq_set_max_colors(attr.get(), colours), "colours");
@@ -105,10 +100,18 @@ Palette quantised(std::span<const std::int32_t> components, PictureSize size, De
     // below the default in four fifths of the time; alike elsewhere. Telling it to ignore the bits the
     // panel drops (posterization) cost 2 dB on artwork at 16 colours.
     check(liq_set_speed(attr.get(), 6), "speed");
+    return attr;
+}
+
+// libimagequant chooses the colours among those the panel can show, counted once each; each chosen one
+// is moved to the nearest the panel shows. Returns their parts, three each.
+std::vector<std::int32_t> quantisedEntries(std::span<const std::int32_t> colourParts, std::span<const std::uint32_t> counts,
+                                           Depth depth, int colours) {
+    const LiqPtr<liq_attr> attr = paletteAttr(colours);
     LiqPtr<liq_histogram> counted(liq_histogram_create(attr.get()));
     if (!counted) throw std::runtime_error("the palette could not be made: out of memory");
-    std::vector<liq_histogram_entry> histogram(reduced.counts.size());
-    for (std::size_t c = 0; c < histogram.size(); ++c) histogram[c] = {levelsOf(reduced.parts, c, depth), reduced.counts[c]};
+    std::vector<liq_histogram_entry> histogram(counts.size());
+    for (std::size_t c = 0; c < histogram.size(); ++c) histogram[c] = {levelsOf(colourParts, c, depth), counts[c]};
     check(liq_histogram_add_colors(counted.get(), attr.get(), histogram.data(), static_cast<int>(histogram.size()), 0),
           "counting the colours");
     liq_result* chosen = nullptr;
@@ -130,19 +133,22 @@ Palette quantised(std::span<const std::int32_t> components, PictureSize size, De
         levels.push_back(level);
         entryParts.insert(entryParts.end(), parts, parts + 3);
     }
+    return entryParts;
+}
 
+std::vector<liq_color> entryLevels(std::span<const std::int32_t> entryParts, Depth depth) {
+    std::vector<liq_color> levels(entryParts.size() / 3);
+    for (std::size_t e = 0; e < levels.size(); ++e) levels[e] = levelsOf(entryParts, e, depth);
+    return levels;
+}
+
+// Dithered: a histogram of the entries alone, each fixed, gives a result whose palette is exactly them,
+// and libimagequant remaps the picture onto it, carrying each pixel's error to its neighbours. Returns
+// each pixel's entry.
+std::vector<std::uint32_t> remappedDithered(std::span<const std::int32_t> components, PictureSize size, int colours,
+                                            std::span<const liq_color> levels) {
     const std::size_t pixels = size.pixels();
-    std::vector<std::uint32_t> pixelEntries(pixels);
-    if (dither != Dither::ErrorDiffusion) {
-        // Each colour's nearest entry once, then each pixel's.
-        std::vector<std::uint32_t> nearest(reduced.counts.size());
-        for (std::size_t c = 0; c < nearest.size(); ++c) nearest[c] = nearestEntry(levelsOf(reduced.parts, c, depth), levels);
-        for (std::size_t i = 0; i < pixels; ++i) pixelEntries[i] = nearest[reduced.ofPixel[i]];
-        return inOrderOfUse(entryParts, pixelEntries);
-    }
-
-    // Dithered: a histogram of those colours alone, each fixed, gives a result whose palette is exactly
-    // them, and libimagequant remaps the picture onto it, carrying each pixel's error to its neighbours.
+    const LiqPtr<liq_attr> attr = paletteAttr(colours);
     std::vector<std::uint8_t> rgba(4 * pixels);
     for (std::size_t i = 0; i < pixels; ++i) {
         for (std::size_t ch = 0; ch < 3; ++ch) rgba[4 * i + ch] = static_cast<std::uint8_t>(std::clamp(components[3 * i + ch], 0, 255));
@@ -173,7 +179,23 @@ Palette quantised(std::span<const std::int32_t> components, PictureSize size, De
     const liq_palette* result = liq_get_palette(second.get());
     std::vector<std::uint32_t> ours(result->count);
     for (unsigned i = 0; i < result->count; ++i) ours[i] = nearestEntry(result->entries[i], levels);
+    std::vector<std::uint32_t> pixelEntries(pixels);
     for (std::size_t i = 0; i < pixels; ++i) pixelEntries[i] = ours[remapped[i]];
+    return pixelEntries;
+}
+
+// Each pixel takes the nearest entry, so that nothing changes between the palette and the panel; or,
+// dithered, libimagequant's remapping onto exactly the entries.
+Palette quantised(std::span<const std::int32_t> components, PictureSize size, Depth depth, int colours, Dither dither,
+                  const ReducedColours& reduced) {
+    const std::vector<std::int32_t> entryParts = quantisedEntries(reduced.parts, reduced.counts, depth, colours);
+    const std::vector<liq_color> levels = entryLevels(entryParts, depth);
+    if (dither == Dither::ErrorDiffusion) return inOrderOfUse(entryParts, remappedDithered(components, size, colours, levels));
+    // Each colour's nearest entry once, then each pixel's.
+    std::vector<std::uint32_t> nearest(reduced.counts.size());
+    for (std::size_t c = 0; c < nearest.size(); ++c) nearest[c] = nearestEntry(levelsOf(reduced.parts, c, depth), levels);
+    std::vector<std::uint32_t> pixelEntries(size.pixels());
+    for (std::size_t i = 0; i < pixelEntries.size(); ++i) pixelEntries[i] = nearest[reduced.ofPixel[i]];
     return inOrderOfUse(entryParts, pixelEntries);
 }
 
@@ -187,6 +209,55 @@ Palette choosePalette(std::span<const std::int32_t> components, PictureSize size
     const ReducedColours reduced = reducedColours(components, depth);
     if (reduced.counts.size() > static_cast<std::size_t>(colours)) return quantised(components, size, depth, colours, dither, reduced);
     return inOrderOfUse(reduced.parts, reduced.ofPixel);
+}
+
+void ColourCount::add(std::span<const std::int32_t> components) {
+    const std::vector<std::int32_t> parts = reduceComponents(components, depth_);
+    for (std::size_t i = 0; 3 * i < parts.size(); ++i) {
+        const auto [it, added] = index_.try_emplace(colourKey(parts, i), static_cast<std::uint32_t>(counts_.size()));
+        if (added) {
+            parts_.insert(parts_.end(), parts.begin() + static_cast<std::ptrdiff_t>(3 * i), parts.begin() + static_cast<std::ptrdiff_t>(3 * i + 3));
+            counts_.push_back(0);
+        }
+        ++counts_[it->second];
+    }
+}
+
+void ColourCount::add(const ColourCount& other) {
+    for (std::size_t c = 0; c < other.counts_.size(); ++c) {
+        const auto [it, added] = index_.try_emplace(colourKey(other.parts_, c), static_cast<std::uint32_t>(counts_.size()));
+        if (added) {
+            parts_.insert(parts_.end(), other.parts_.begin() + static_cast<std::ptrdiff_t>(3 * c),
+                          other.parts_.begin() + static_cast<std::ptrdiff_t>(3 * c + 3));
+            counts_.push_back(0);
+        }
+        counts_[it->second] += other.counts_[c];
+    }
+}
+
+std::vector<std::int32_t> chooseEntries(const ColourCount& count, int colours) {
+    if (!isPaletteSize(colours)) throw std::invalid_argument("chooseEntries: a palette has 2, 4, 16 or 256 colours");
+    if (count.size() <= static_cast<std::size_t>(colours)) return {count.parts().begin(), count.parts().end()};
+    return quantisedEntries(count.parts(), count.counts(), count.depth(), colours);
+}
+
+std::vector<std::uint8_t> mapToEntries(std::span<const std::int32_t> components, PictureSize size, Depth depth,
+                                       std::span<const std::int32_t> entries, Dither dither) {
+    const std::vector<liq_color> levels = entryLevels(entries, depth);
+    std::vector<std::uint8_t> indices(size.pixels());
+    if (dither == Dither::ErrorDiffusion && levels.size() > 1) {
+        const auto remapped = remappedDithered(components, size, static_cast<int>(std::max<std::size_t>(levels.size(), 2)), levels);
+        for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>(remapped[i]);
+        return indices;
+    }
+    const std::vector<std::int32_t> parts = reduceComponents(components, depth);
+    std::unordered_map<std::uint32_t, std::uint8_t> nearest;
+    for (std::size_t i = 0; i < indices.size(); ++i) {
+        const auto [it, added] = nearest.try_emplace(colourKey(parts, i), std::uint8_t{0});
+        if (added) it->second = static_cast<std::uint8_t>(nearestEntry(levelsOf(parts, i, depth), levels));
+        indices[i] = it->second;
+    }
+    return indices;
 }
 
 int paletteEntryBytes(Depth depth) {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -78,6 +79,33 @@ struct Palette {
 // follow the order in which the pixels first use them. Throws std::runtime_error if the quantiser fails.
 Palette choosePalette(std::span<const std::int32_t> components, PictureSize size, Depth depth, int colours,
                       Dither dither);
+
+// One palette for many pictures (an animation's frames, a pack's assets): their reduced colours counted
+// picture by picture, the entries chosen once over all of them, then each picture mapped onto them.
+class ColourCount {
+  public:
+    explicit ColourCount(Depth depth) : depth_(depth) {}
+    void add(std::span<const std::int32_t> components); // red, green, blue per pixel
+    void add(const ColourCount& other);                 // another count's colours after this one's
+    Depth depth() const { return depth_; }
+    std::size_t size() const { return counts_.size(); }
+    std::span<const std::int32_t> parts() const { return parts_; }    // per colour, in order of first use
+    std::span<const std::uint32_t> counts() const { return counts_; }
+
+  private:
+    Depth depth_;
+    std::vector<std::int32_t> parts_;
+    std::vector<std::uint32_t> counts_;
+    std::unordered_map<std::uint32_t, std::uint32_t> index_;
+};
+
+// The entries (parts at the depth, three each): every colour counted when they are at most `colours`,
+// in order of first use; else libimagequant's choice among the colours the panel shows.
+std::vector<std::int32_t> chooseEntries(const ColourCount& count, int colours);
+// Each pixel's entry: the nearest by the levels the panel shows, or libimagequant's dithered remapping
+// onto exactly those entries with Dither::ErrorDiffusion.
+std::vector<std::uint8_t> mapToEntries(std::span<const std::int32_t> components, PictureSize size, Depth depth,
+                                       std::span<const std::int32_t> entries, Dither dither);
 
 // The palette's bytes: `colours` entries, the unused ones zero.
 std::vector<std::uint8_t> paletteBytes(std::span<const std::int32_t> entries, int colours, Depth depth,
