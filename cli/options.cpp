@@ -189,25 +189,68 @@ std::optional<UsageError> storageRefusal(const CodeCommand& code, const std::vec
     return std::nullopt;
 }
 
+// One option of code's (and of pack's, which takes the same) at args[i], moving i past its value.
+std::optional<UsageError> takeCodeOption(CodeCommand& code, std::span<const std::string_view> args, std::size_t& i,
+                                         std::vector<std::string_view>& given) {
+    const std::string_view arg = args[i];
+    // --fit takes a mode when one follows, and stands alone before an image.
+    if (arg == "--fit" || arg.starts_with("--fit=")) {
+        code.fit = true;
+        std::optional<std::string_view> mode;
+        if (arg != "--fit") mode = arg.substr(6);
+        else if (i + 1 < args.size() && (parseFitMode(args[i + 1]) || looksLikeAMode(args[i + 1]))) mode = args[++i];
+        if (mode) {
+            if (auto refusal = take(code.fitMode, parseFitMode(*mode), "--fit", "contain or cover", *mode)) {
+                return UsageError{std::move(*refusal)};
+            }
+        }
+        return std::nullopt;
+    }
+    if (const auto* flag = std::find_if(std::begin(kFlagOptions), std::end(kFlagOptions),
+                                        [arg](const FlagOption& f) { return f.name == arg; });
+        flag != std::end(kFlagOptions)) {
+        flag->set(code);
+        return std::nullopt;
+    }
+    std::string_view option = arg;
+    std::optional<std::string_view> value;
+    if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+        option = arg.substr(0, eq);
+        value = arg.substr(eq + 1);
+    }
+    const auto* known = std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
+                                     [option](const ValueOption& o) { return o.name == option; });
+    if (known == std::end(kValueOptions)) return UsageError{"unknown option " + std::string(option)};
+    if (!value) {
+        if (i + 1 >= args.size()) return UsageError{std::string(option) + " needs a value"};
+        value = args[++i];
+    }
+    if (auto refusal = known->set(code, option, *value)) return UsageError{std::move(*refusal)};
+    given.push_back(known->name);
+    return std::nullopt;
+}
+
+// The checks of code's options once all are read: the preset's values, and what cannot go together.
+std::optional<UsageError> settleCodeOptions(CodeCommand& code, const std::vector<std::string_view>& given) {
+    if (auto refusal = applyDisplay(code, given)) return refusal;
+    if (auto refusal = storageRefusal(code, given)) return refusal;
+    return std::nullopt;
+}
+
+std::optional<UsageError> byteOrderRefusal(const CodeCommand& code, const std::vector<std::string_view>& given) {
+    // Only 5-6-5 pixels are 16-bit words; at any other depth a byte order would silently mean nothing.
+    if (isGiven(given, "--byte-order") && !codegen::colorFormat(code.depth).hasByteOrder()) {
+        return UsageError{"--byte-order applies to 16-bit output only (--depth 16)"};
+    }
+    return std::nullopt;
+}
+
 Command parseCode(std::span<const std::string_view> args) {
     CodeCommand code;
     bool haveImage = false;
     std::vector<std::string_view> given; // the value options given, for the preset to leave alone
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
-        // --fit takes a mode when one follows, and stands alone before an image.
-        if (arg == "--fit" || arg.starts_with("--fit=")) {
-            code.fit = true;
-            std::optional<std::string_view> mode;
-            if (arg != "--fit") mode = arg.substr(6);
-            else if (i + 1 < args.size() && (parseFitMode(args[i + 1]) || looksLikeAMode(args[i + 1]))) mode = args[++i];
-            if (mode) {
-                if (auto refusal = take(code.fitMode, parseFitMode(*mode), "--fit", "contain or cover", *mode)) {
-                    return UsageError{std::move(*refusal)};
-                }
-            }
-            continue;
-        }
         if (!arg.starts_with("--") || arg == "--") {
             if (arg == "--") {
                 if (i + 2 != args.size()) return UsageError{"give exactly one IMAGE after --"};
@@ -218,36 +261,87 @@ Command parseCode(std::span<const std::string_view> args) {
             haveImage = true;
             continue;
         }
-        if (const auto* flag = std::find_if(std::begin(kFlagOptions), std::end(kFlagOptions),
-                                            [arg](const FlagOption& f) { return f.name == arg; });
-            flag != std::end(kFlagOptions)) {
-            flag->set(code);
-            continue;
-        }
-        std::string_view option = arg;
-        std::optional<std::string_view> value;
-        if (const auto eq = arg.find('='); eq != std::string_view::npos) {
-            option = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-        }
-        const auto* known = std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
-                                         [option](const ValueOption& o) { return o.name == option; });
-        if (known == std::end(kValueOptions)) return UsageError{"unknown option " + std::string(option)};
-        if (!value) {
-            if (i + 1 >= args.size()) return UsageError{std::string(option) + " needs a value"};
-            value = args[++i];
-        }
-        if (auto refusal = known->set(code, option, *value)) return UsageError{std::move(*refusal)};
-        given.push_back(known->name);
+        if (auto refusal = takeCodeOption(code, args, i, given)) return *refusal;
     }
-    if (auto refusal = applyDisplay(code, given)) return *refusal;
-    if (auto refusal = storageRefusal(code, given)) return *refusal;
+    if (auto refusal = settleCodeOptions(code, given)) return *refusal;
     if (!haveImage) return UsageError{"no IMAGE given"};
-    // Only 5-6-5 pixels are 16-bit words; at any other depth a byte order would silently mean nothing.
-    if (isGiven(given, "--byte-order") && !codegen::colorFormat(code.depth).hasByteOrder()) {
-        return UsageError{"--byte-order applies to 16-bit output only (--depth 16)"};
-    }
+    if (auto refusal = byteOrderRefusal(code, given)) return *refusal;
     return code;
+}
+
+// WxH for --sheet: each side a whole number from 1 to 8192.
+std::optional<std::pair<int, int>> parseTile(std::string_view text) {
+    const auto x = text.find('x');
+    if (x == std::string_view::npos) return std::nullopt;
+    const auto width = parseWhole(text.substr(0, x), 1, 8192), height = parseWhole(text.substr(x + 1), 1, 8192);
+    if (!width || !height) return std::nullopt;
+    return std::pair{*width, *height};
+}
+
+Command parsePack(std::span<const std::string_view> args) {
+    PackCommand pack;
+    CodeCommand& code = pack.code;
+    std::vector<std::string_view> given;
+    std::optional<packs::PackInput> next; // what --frames, --sheet and --delay said of the INPUT that follows
+    const auto pending = [&]() -> packs::PackInput& {
+        if (!next) next.emplace();
+        return *next;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        const auto valueOf = [&](std::string_view option) -> std::optional<std::string_view> {
+            if (arg.starts_with(std::string(option) + "=")) return arg.substr(option.size() + 1);
+            if (i + 1 >= args.size()) return std::nullopt;
+            return args[++i];
+        };
+        const auto is = [&](std::string_view option) { return arg == option || arg.starts_with(std::string(option) + "="); };
+        if (!arg.starts_with("--")) {
+            packs::PackInput input = next.value_or(packs::PackInput{});
+            input.path = std::string(arg);
+            pack.inputs.push_back(std::move(input));
+            next.reset();
+        } else if (arg == "--shared-palette") {
+            pack.sharedPalette = true;
+        } else if (arg == "--progress") {
+            pack.progress = true;
+        } else if (arg == "--quiet") {
+            pack.quiet = true;
+        } else if (is("--jobs")) {
+            const auto value = valueOf("--jobs");
+            if (!value) return UsageError{"--jobs needs a value"};
+            if (auto refusal = take(pack.jobs, parseWhole(*value, 1, 1024), "--jobs", "a whole number from 1 to 1024", *value)) {
+                return UsageError{*refusal};
+            }
+        } else if (is("--delay")) {
+            const auto value = valueOf("--delay");
+            if (!value) return UsageError{"--delay needs a value"};
+            if (auto refusal = take(pending().delayMs, parseWhole(*value, 0, 65535), "--delay", "milliseconds from 0 to 65535", *value)) {
+                return UsageError{*refusal};
+            }
+        } else if (arg == "--frames") {
+            if (pending().kind == packs::PackInput::Kind::Sheet) return UsageError{"--frames and --sheet cannot both describe one INPUT"};
+            pending().kind = packs::PackInput::Kind::Frames;
+        } else if (is("--sheet")) {
+            const auto value = valueOf("--sheet");
+            if (!value) return UsageError{"--sheet needs a value"};
+            const auto tile = parseTile(*value);
+            if (!tile) return UsageError{"--sheet must be WxH, the tile's size (16x16), not \"" + std::string(*value) + "\""};
+            if (pending().kind == packs::PackInput::Kind::Frames) return UsageError{"--frames and --sheet cannot both describe one INPUT"};
+            pending().kind = packs::PackInput::Kind::Sheet;
+            pending().tileWidth = tile->first;
+            pending().tileHeight = tile->second;
+        } else if (is("--size-header")) {
+            return UsageError{"--size-header does not apply to pack: the index holds every size"};
+        } else if (auto refusal = takeCodeOption(code, args, i, given)) {
+            return *refusal;
+        }
+    }
+    if (next) return UsageError{"--frames, --sheet and --delay describe the INPUT that follows them, and none does"};
+    if (auto refusal = settleCodeOptions(code, given)) return *refusal;
+    if (pack.inputs.empty()) return UsageError{"no INPUT given"};
+    if (auto refusal = byteOrderRefusal(code, given)) return *refusal;
+    if (pack.sharedPalette && code.storage.paletteSize == 0) return UsageError{"--shared-palette applies to --palette only"};
+    return pack;
 }
 
 // R G B as three whole numbers, or one colour as RRGGBB (a leading # allowed, either case).
@@ -287,6 +381,7 @@ Command parseCommandLine(std::span<const std::string_view> args) {
         if (arg == "--help") return HelpCommand{};
     }
     if (command == "code") return parseCode(args.subspan(1));
+    if (command == "pack") return parsePack(args.subspan(1));
     if (command == "color") return parseColor(args.subspan(1));
     if (command == "decoder") {
         if (args.size() != 2 || args[1].empty() || args[1].starts_with("--")) return UsageError{"decoder takes one FILE.h"};
@@ -309,6 +404,8 @@ std::string_view usageText() {
            "                    [--header FILE.h] [--hex FILE] [--preview FILE.png]\n"
            "                    [--palette 2|4|16|256 | --mono [--mono-layout rows|rows-lsb|pages]]\n"
            "                    [--compress none|rle|lz4|auto] IMAGE\n"
+           "  quorvane-cli pack [the options of code but --size-header] [--shared-palette] [--jobs N]\n"
+           "                    [--progress] [--quiet] [--preview FOLDER] INPUT...\n"
            "  quorvane-cli color R G B | RRGGBB\n"
            "  quorvane-cli displays\n"
            "  quorvane-cli decoder FILE.h\n"
@@ -359,6 +456,19 @@ std::string_view usageText() {
            "        --compress     rle, lz4 (1 KB chunks) or auto (the smallest of stored, rle and\n"
            "                       lz4); with --header the source also defines NAME_image for the\n"
            "                       decoder\n"
+           "pack    Converts many pictures into one pack for the firmware: an index and every frame\n"
+           "        stored as the rectangles of the panel that changed since the frame before, played\n"
+           "        by quorvane_decode.h without a frame buffer. An INPUT is a picture (BMP, PNG,\n"
+           "        JPEG, GIF or WebP; an animated GIF, APNG or WebP is one asset of all its frames), a\n"
+           "        folder (each picture in it an asset, in natural name order), --frames FOLDER (its\n"
+           "        pictures are the frames of one asset, each --delay MS, default 100) or\n"
+           "        --sheet WxH FILE (a sprite sheet cut into W x H tiles, one frame each). --frames,\n"
+           "        --sheet and --delay apply to the INPUT that follows them. --panel is the largest\n"
+           "        asset. With --palette N each asset has one palette chosen over all its frames;\n"
+           "        --shared-palette, one for the whole pack. --jobs N threads (default: every core;\n"
+           "        the same bytes for any N). --preview FOLDER writes <asset>_<frame>.png as the\n"
+           "        panel shows each frame. A progress line is drawn on a terminal, or with\n"
+           "        --progress; never with --quiet.\n"
            "color   Prints one colour's parts and codes at every depth, each component 0 to 255, or\n"
            "        the colour as six hex digits RRGGBB (a leading # is allowed).\n"
            "displays Lists the display presets: name, controller, W x H, depths, default depth.\n"

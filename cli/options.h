@@ -9,6 +9,7 @@
 #include "codegen/rawfile.h"
 #include "codegen/reduce.h"
 #include "codegen/storage.h"
+#include "packs/inputs.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace quorvane::cli {
 
@@ -43,6 +45,16 @@ struct CodeCommand {
     std::string image;
 };
 
+// Many pictures into one pack: code's options describe the panel and the text; --preview is a folder.
+struct PackCommand {
+    CodeCommand code;
+    std::vector<packs::PackInput> inputs;
+    bool sharedPalette = false;
+    int jobs = 0; // 0: the machine's cores
+    bool progress = false;
+    bool quiet = false;
+};
+
 struct ColorCommand {
     int red = 0, green = 0, blue = 0;
 };
@@ -60,7 +72,7 @@ struct UsageError {
     std::string message;
 };
 
-using Command = std::variant<CodeCommand, ColorCommand, DisplaysCommand, DecoderCommand, HelpCommand, VersionCommand,
+using Command = std::variant<CodeCommand, PackCommand, ColorCommand, DisplaysCommand, DecoderCommand, HelpCommand, VersionCommand,
                              UsageError>;
 
 Command parseCommandLine(std::span<const std::string_view> args);

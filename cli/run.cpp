@@ -2,6 +2,7 @@
 
 #include "capture/capture.h"
 #include "cli/options.h"
+#include "cli/packcommand.h"
 
 #include "codegen/atomicfile.h"
 #include "codegen/decoderimage.h"
@@ -20,6 +21,7 @@
 #include <string>
 #include <system_error>
 #include <vector>
+#include <unistd.h>
 
 #ifndef QUORVANE_VERSION
 #define QUORVANE_VERSION "unknown"
@@ -198,7 +200,8 @@ int runDecoder(const DecoderCommand& decoder, std::ostream& err) {
 int run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     const Command command = parseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&command)) {
-        err << "quorvane-cli: " << usage->message << "\n\n" << usageText();
+        // The message, and where the whole usage is: fifty lines of help would bury it.
+        err << "quorvane-cli: " << usage->message << "\nTry 'quorvane-cli --help' for more information.\n";
         return kUsage;
     }
     if (std::holds_alternative<HelpCommand>(command)) {
@@ -212,6 +215,14 @@ int run(std::span<const std::string_view> args, std::ostream& out, std::ostream&
     if (const auto* color = std::get_if<ColorCommand>(&command)) return runColor(*color, out);
     if (std::holds_alternative<DisplaysCommand>(command)) return runDisplays(out);
     if (const auto* decoder = std::get_if<DecoderCommand>(&command)) return runDecoder(*decoder, err);
+    if (const auto* pack = std::get_if<PackCommand>(&command)) {
+        try {
+            return runPack(*pack, out, err, ::isatty(STDERR_FILENO) == 1);
+        } catch (const std::exception& e) { // the quantiser's, the compressor's or an index field's limit
+            err << "quorvane-cli: the pack: " << e.what() << '\n';
+            return kFailed;
+        }
+    }
     const auto& code = std::get<CodeCommand>(command);
     try {
         return runCode(code, out, err);

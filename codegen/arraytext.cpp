@@ -161,6 +161,23 @@ ArrayText arrayText(std::string_view imageName, Target target, std::span<const s
     return text;
 }
 
+ArrayText byteArrayText(std::string_view identifier, Target target, std::span<const std::uint8_t> bytes,
+                        const TextLayout& layout) {
+    ArrayText text;
+    if (!layout.headerName.empty()) text.includes.push_back("#include \"" + layout.headerName + "\"");
+    if (const auto include = targetInclude(target)) text.includes.push_back("#include " + std::string(*include));
+    text.declaration = arrayDeclarator(target, identifier, bytes.size()) + " = {";
+    text.columns = layout.columns;
+    std::string& line = text.valueLine;
+    line.reserve(bytes.size() * (layout.radix == Radix::Hex ? 5 : 4) + 8);
+    {
+        NumberWriter numbers(line, layout.radix);
+        for (const std::uint8_t byte : bytes) numbers.put(byte);
+    }
+    if (!line.empty()) line.pop_back(); // no comma after the last
+    return text;
+}
+
 void fillFileValues(std::span<std::int16_t> fileValues, std::span<const std::uint8_t> sizeBytes,
                     std::span<const std::int32_t> packed) {
     const std::size_t lead = sizeBytes.size();

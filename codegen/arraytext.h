@@ -58,6 +58,11 @@ std::optional<std::string_view> targetInclude(Target target);
 ArrayText arrayText(std::string_view imageName, Target target, std::span<const std::uint8_t> sizeBytes,
                     std::span<const std::int32_t> packed, const TextLayout& layout = {});
 
+// An array of exactly these bytes, no closing value: "const unsigned char assets[5] = {" and the bytes.
+// The identifier is used as it stands.
+ArrayText byteArrayText(std::string_view identifier, Target target, std::span<const std::uint8_t> bytes,
+                        const TextLayout& layout = {});
+
 // The declaration's count for these many size bytes and packed values.
 std::size_t declaredCount(std::size_t sizeByteCount, std::size_t packedCount);
 

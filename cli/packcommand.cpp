@@ -1,0 +1,157 @@
+#include "cli/packcommand.h"
+
+#include "cli/progress.h"
+#include "codegen/atomicfile.h"
+#include "codegen/imagename.h"
+#include "codegen/pngfile.h"
+#include "packs/build.h"
+#include "packs/packtext.h"
+#include "packs/playback.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace quorvane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kOk = 0, kFailed = 1, kUsage = 2;
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The array's name: --name, else the source's or the header's file name, else "pack".
+std::string packName(const CodeCommand& code) {
+    if (code.name) return codegen::cIdentifier(*code.name);
+    for (const auto& file : {code.output, code.header}) {
+        if (file) return codegen::cIdentifier(fs::path(*file).stem().string());
+    }
+    return "pack";
+}
+
+struct Output {
+    std::string path;
+    std::vector<std::uint8_t> bytes;
+};
+
+// The preview's pictures: every frame of every asset as the decoder plays it, laid over the one before.
+std::variant<std::vector<Output>, std::string> previewFiles(const std::string& folder, std::span<const std::uint8_t> bytes,
+                                                            const packs::Pack& pack, const packs::FrameStyle& style) {
+    const auto played = packs::playPack(bytes);
+    if (!played || played->size() != pack.assets.size()) return std::string("the pack does not play back");
+    std::vector<Output> files;
+    for (std::size_t a = 0; a < played->size(); ++a) {
+        const auto shown = packs::shownFrames((*played)[a], style);
+        if (!shown) return "the asset " + pack.assets[a].name + " does not play back";
+        for (std::size_t f = 0; f < shown->size(); ++f) {
+            const codegen::DisplayedPicture& picture = (*shown)[f];
+            std::string reason;
+            auto png = codegen::encodePng(picture.width, picture.height, picture.rgb, reason);
+            if (!png) return reason;
+            files.push_back({(fs::path(folder) / (lower(pack.assets[a].name) + "_" + std::to_string(f) + ".png")).string(), std::move(*png)});
+        }
+    }
+    return files;
+}
+
+std::optional<std::string> missingFolder(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code ignored;
+    if (folder.empty() || fs::is_directory(folder, ignored)) return std::nullopt;
+    return "Cannot write " + path + ": " + std::strerror(fs::exists(folder, ignored) ? ENOTDIR : ENOENT) + ".";
+}
+
+} // namespace
+
+int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    const CodeCommand& code = command.code;
+    auto sources = packs::assetSources(command.inputs);
+    if (auto* message = std::get_if<std::string>(&sources)) {
+        err << "quorvane-cli: " << *message << '\n';
+        return kFailed;
+    }
+    const auto& assets = std::get<std::vector<packs::AssetSource>>(sources);
+
+    packs::BuildOptions options;
+    options.style = {code.depth, code.byteOrder, code.storage, code.dither, code.panel};
+    options.panel = code.panelSize;
+    options.fit = code.fit;
+    options.fitMode = code.fitMode;
+    options.background = code.background;
+    options.sharedPalette = command.sharedPalette;
+    options.jobs = command.jobs;
+    ProgressLine progress(err, !command.quiet && (errIsTerminal || command.progress), "assets");
+    options.progress = [&progress](std::size_t done, std::size_t all) { progress.update(done, all); };
+
+    auto built = packs::buildPack(assets, options);
+    progress.clear();
+    if (auto* error = std::get_if<packs::BuildError>(&built)) {
+        err << "quorvane-cli: " << error->message << '\n';
+        return error->usage ? kUsage : kFailed;
+    }
+    const packs::Pack& pack = std::get<packs::Pack>(built);
+    const std::vector<std::uint8_t> bytes = packs::packBytes(pack);
+    if (const auto refusal = codegen::targetRefusal(code.target, bytes.size())) {
+        err << "quorvane-cli: the pack: " << *refusal << '\n';
+        return kFailed;
+    }
+
+    const std::string name = packName(code);
+    const std::string headerName = code.header ? fs::path(*code.header).filename().string() : std::string();
+    const codegen::ArrayText text =
+        packs::packSource(name, code.target, bytes, {.columns = code.columns, .radix = code.radix, .headerName = headerName});
+    // Everything is made before anything is written: a failure leaves no output half made.
+    std::vector<Output> outputs;
+    if (code.output) {
+        const std::string source = text.joined("\n") + '\n';
+        outputs.push_back({*code.output, {source.begin(), source.end()}});
+    }
+    if (code.header) {
+        const std::string header = packs::packHeader(headerName, name, code.target, pack, bytes.size());
+        outputs.push_back({*code.header, {header.begin(), header.end()}});
+    }
+    if (code.hex) outputs.push_back({*code.hex, bytes});
+    if (code.preview) {
+        std::error_code error;
+        if (!fs::is_directory(*code.preview, error)) {
+            err << "quorvane-cli: Cannot write " << *code.preview << ": --preview takes a folder that exists.\n";
+            return kFailed;
+        }
+        auto files = previewFiles(*code.preview, bytes, pack, options.style);
+        if (auto* reason = std::get_if<std::string>(&files)) {
+            err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << *reason << '\n';
+            return kFailed;
+        }
+        for (Output& file : std::get<std::vector<Output>>(files)) outputs.push_back(std::move(file));
+    }
+    for (const Output& output : outputs) {
+        if (const auto missing = missingFolder(output.path)) {
+            err << "quorvane-cli: " << *missing << '\n';
+            return kFailed;
+        }
+    }
+    for (const Output& output : outputs) {
+        if (const auto error = codegen::writeFileAtomically(output.path, output.bytes)) {
+            err << "quorvane-cli: " << *error << '\n';
+            return kFailed;
+        }
+    }
+    if (!code.output) {
+        text.write(out, "\n");
+        out << '\n';
+        out.flush();
+        if (!out) {
+            err << "quorvane-cli: cannot write the array text to standard output\n";
+            return kFailed;
+        }
+    }
+    return kOk;
+}
+
+} // namespace quorvane::cli

@@ -1,0 +1,339 @@
+#include "packs/build.h"
+
+#include "capture/animation.h"
+#include "capture/capture.h"
+#include "capture/source.h"
+#include "packs/changes.h"
+
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace quorvane::packs {
+namespace {
+
+using Size = codegen::PictureSize;
+
+// A failure while reading, in the words of the picture loader.
+struct Failure {
+    BuildError error;
+};
+
+BuildError cannotOpen(const std::string& path, const std::string& reason) {
+    return {"Cannot open " + path + ": " + reason + ".", false, false};
+}
+
+// An opaque picture in the frame: as it is, or fitted; one larger than the frame is refused without --fit.
+std::variant<capture::Picture, std::string> inFrame(capture::Picture picture, const BuildOptions& options, Size frame) {
+    picture = capture::composite(std::move(picture), options.background);
+    if (picture.width <= frame.width && picture.height <= frame.height) return picture;
+    if (!options.fit) {
+        return "its size " + std::to_string(picture.width) + " x " + std::to_string(picture.height) + " is larger than the panel's " +
+               std::to_string(frame.width) + " x " + std::to_string(frame.height) + "; use --fit";
+    }
+    const capture::FitPlan plan = capture::fitPlan({picture.width, picture.height}, {frame.width, frame.height}, options.fitMode);
+    const auto axis = [](int samples, int scaled, int kept) {
+        return capture::AverageAxis{.samples = samples, .source = samples, .unit = 1, .shortFirst = false, .scaled = scaled, .kept = kept};
+    };
+    capture::AreaAverage average(axis(picture.width, plan.scaled.width, plan.kept.width),
+                                 axis(picture.height, plan.scaled.height, plan.kept.height));
+    const auto w = static_cast<std::size_t>(picture.width);
+    for (int y = 0; y < picture.height; ++y) {
+        average.add(y, 0, 1, std::span<const std::uint32_t>(picture.pixels).subspan(static_cast<std::size_t>(y) * w, w));
+    }
+    return average.result();
+}
+
+// Each frame of a source, opaque and in the frame, in order.
+using FrameCallback = std::function<std::optional<BuildError>(const capture::Picture& frame, int delayMs)>;
+
+class FramesOf : public capture::FrameReceiver {
+  public:
+    FramesOf(const BuildOptions& options, Size frame, const FrameCallback& callback)
+        : options_(options), frame_(frame), callback_(callback) {}
+    std::optional<capture::DecodeError> begin(const capture::AnimationInfo& info) override {
+        loops = info.loops;
+        return std::nullopt;
+    }
+    std::optional<capture::DecodeError> frame(const capture::Picture& canvas, int delayMs) override {
+        if (options_.cancel && *options_.cancel) {
+            error = BuildError{"cancelled", false, true};
+            return capture::DecodeError{"cancelled"};
+        }
+        auto fitted = inFrame(canvas, options_, frame_);
+        if (auto* refusal = std::get_if<std::string>(&fitted)) return capture::DecodeError{*refusal};
+        if (auto failed = callback_(std::get<capture::Picture>(fitted), delayMs)) {
+            error = std::move(failed);
+            return capture::DecodeError{"stopped"};
+        }
+        ++frames;
+        return std::nullopt;
+    }
+    int loops = 0, frames = 0;
+    std::optional<BuildError> error; // the callback's own, which stopped the reading
+
+  private:
+    const BuildOptions& options_;
+    Size frame_;
+    const FrameCallback& callback_;
+};
+
+struct OpenFile {
+    int fd = -1;
+    std::uint64_t size = 0;
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+std::optional<std::string> openFile(const std::string& path, OpenFile& file) {
+    file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file.fd < 0) return errno == ENOENT ? "the file does not exist" : std::strerror(errno);
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) return std::strerror(errno);
+    if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+    if (info.st_size == 0) return "the file is empty";
+    file.size = static_cast<std::uint64_t>(info.st_size);
+    return std::nullopt;
+}
+
+std::variant<capture::Picture, BuildError> loadWhole(const std::string& path, const BuildOptions& options, int maxWidth, int maxHeight,
+                                                     bool fit) {
+    auto loaded = capture::loadPicture(path, {.fit = fit, .background = options.background, .maxWidth = maxWidth,
+                                              .maxHeight = maxHeight, .fitMode = options.fitMode});
+    if (auto* error = std::get_if<capture::LoadError>(&loaded)) {
+        if (error->kind == capture::LoadError::Kind::TooLarge) {
+            return cannotOpen(path, "it is larger than the panel's " + std::to_string(maxWidth) + " x " + std::to_string(maxHeight) +
+                                        (error->fittable ? "; use --fit" : ""));
+        }
+        return BuildError{error->message, false, false};
+    }
+    return std::get<capture::Picture>(std::move(loaded));
+}
+
+// Reads the source's frames one after the other. Returns its loop count.
+std::variant<int, BuildError> readSource(const AssetSource& source, const BuildOptions& options, Size frame,
+                                         const FrameCallback& callback) {
+    switch (source.kind) {
+    case AssetSource::Kind::Picture: {
+        OpenFile file;
+        if (auto reason = openFile(source.path, file)) return cannotOpen(source.path, *reason);
+        capture::ByteSource bytes(file.fd, file.size);
+        if (capture::isAnimationFile(bytes)) {
+            FramesOf receiver(options, frame, callback);
+            const auto error = capture::readFrames(bytes, receiver, std::uint64_t{capture::kMaxFitSide} * capture::kMaxFitSide);
+            if (receiver.error) return *receiver.error;
+            if (error) return cannotOpen(source.path, error->reason);
+            // One frame is a still: it is shown, not played.
+            return receiver.frames == 1 ? 0 : receiver.loops;
+        }
+        auto picture = loadWhole(source.path, options, frame.width, frame.height, options.fit);
+        if (auto* error = std::get_if<BuildError>(&picture)) return *error;
+        if (auto error = callback(std::get<capture::Picture>(picture), 0)) return *error;
+        return 0;
+    }
+    case AssetSource::Kind::Frames: {
+        std::optional<Size> first;
+        for (const std::string& path : source.files) {
+            if (options.cancel && *options.cancel) return BuildError{"cancelled", false, true};
+            auto picture = loadWhole(path, options, frame.width, frame.height, options.fit);
+            if (auto* error = std::get_if<BuildError>(&picture)) return *error;
+            const auto& p = std::get<capture::Picture>(picture);
+            if (first && (p.width != first->width || p.height != first->height)) {
+                return cannotOpen(path, "its size " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+                                            " differs from the first frame's " + std::to_string(first->width) + " x " +
+                                            std::to_string(first->height));
+            }
+            first = Size{p.width, p.height};
+            if (auto error = callback(p, source.delayMs)) return *error;
+        }
+        return 0;
+    }
+    case AssetSource::Kind::Sheet: {
+        auto sheet = loadWhole(source.path, options, capture::kMaxFitSide, capture::kMaxFitSide, false);
+        if (auto* error = std::get_if<BuildError>(&sheet)) return *error;
+        const auto& p = std::get<capture::Picture>(sheet);
+        if (source.tileWidth < 1 || source.tileHeight < 1 || p.width % source.tileWidth || p.height % source.tileHeight) {
+            return BuildError{"--sheet " + std::to_string(source.tileWidth) + "x" + std::to_string(source.tileHeight) + ": " + source.path +
+                                  " is " + std::to_string(p.width) + " x " + std::to_string(p.height) + ", not a whole number of tiles",
+                              true, false};
+        }
+        const auto w = static_cast<std::size_t>(p.width);
+        for (int ty = 0; ty < p.height; ty += source.tileHeight) {
+            for (int tx = 0; tx < p.width; tx += source.tileWidth) {
+                capture::Picture tile{source.tileWidth, source.tileHeight, {}, {}};
+                for (int y = ty; y < ty + source.tileHeight; ++y) {
+                    const auto row = p.pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * w + static_cast<std::size_t>(tx));
+                    tile.pixels.insert(tile.pixels.end(), row, row + source.tileWidth);
+                }
+                auto fitted = inFrame(std::move(tile), options, frame);
+                if (auto* refusal = std::get_if<std::string>(&fitted)) return cannotOpen(source.path, "its tiles: " + *refusal);
+                if (auto error = callback(std::get<capture::Picture>(fitted), 0)) return *error;
+            }
+        }
+        return 0;
+    }
+    }
+    return 0;
+}
+
+// The frame as the pictures are opened: the panel turned back by the rotation.
+Size openedFrame(const BuildOptions& options) { return codegen::panelSize(options.panel, options.style.panel); }
+
+template <typename F> void inParallel(std::size_t n, F&& f) {
+    tbb::parallel_for(std::size_t{0}, n, [&](std::size_t i) { f(i); });
+}
+
+// One asset's frames: batches of frames read in order, then reduced, compared and encoded in parallel.
+std::variant<Asset, BuildError> convertAsset(const AssetSource& source, const BuildOptions& options,
+                                             std::span<const std::int32_t> entries) {
+    const FrameStyle& style = options.style;
+    const bool whole = source.kind == AssetSource::Kind::Sheet; // tiles are drawn in any order
+    const SendCost cost{panelBytesPerPixel(style.depth, style.storage), 12,
+                        style.storage.mono && style.storage.monoLayout == codegen::MonoLayout::Pages ? 8 : 1, 8};
+    Asset asset;
+    asset.name = source.name;
+    PanelFrame previous;
+    struct Pending {
+        std::vector<std::int32_t> received;
+        int delayMs;
+    };
+    std::vector<Pending> batch;
+    Size received{};
+    const std::size_t batchSize = 2 * static_cast<std::size_t>(std::max(1, tbb::this_task_arena::max_concurrency()));
+    const auto flush = [&] {
+        std::vector<PanelFrame> reduced(batch.size());
+        inParallel(batch.size(), [&](std::size_t i) { reduced[i] = panelFrame(batch[i].received, received, style, entries); });
+        std::vector<Frame> frames(batch.size());
+        inParallel(batch.size(), [&](std::size_t i) {
+            const PanelFrame* before = i > 0 ? &reduced[i - 1] : previous.values.empty() ? nullptr : &previous;
+            const std::vector<Rect> rects = before && !whole ? changedRects(before->values, reduced[i].values, received.width, received.height, cost)
+                                                             : std::vector<Rect>{{0, 0, received.width, received.height}};
+            frames[i].delayMs = batch[i].delayMs;
+            for (const Rect& r : rects) frames[i].parts.push_back({r, partData(reduced[i], r, style)});
+        });
+        if (!reduced.empty()) previous = std::move(reduced.back());
+        for (Frame& f : frames) asset.frames.push_back(std::move(f));
+        batch.clear();
+    };
+    const FrameCallback take = [&](const capture::Picture& picture, int delayMs) -> std::optional<BuildError> {
+        const Size opened{picture.width, picture.height};
+        const Size panel = codegen::panelSize(opened, style.panel);
+        if (batch.empty() && asset.frames.empty()) received = panel;
+        batch.push_back({toPanel(componentsOf(picture), opened, style), delayMs});
+        if (batch.size() >= batchSize) flush();
+        return std::nullopt;
+    };
+    auto loops = readSource(source, options, openedFrame(options), take);
+    if (auto* error = std::get_if<BuildError>(&loops)) return *error;
+    flush();
+    asset.width = received.width;
+    asset.height = received.height;
+    asset.loops = std::get<int>(loops);
+    return asset;
+}
+
+// The colours of every frame of a source, for its palette.
+std::variant<codegen::ColourCount, BuildError> countColours(const AssetSource& source, const BuildOptions& options) {
+    codegen::ColourCount count(options.style.depth);
+    auto read = readSource(source, options, openedFrame(options), [&](const capture::Picture& picture, int) -> std::optional<BuildError> {
+        count.add(componentsOf(picture));
+        return std::nullopt;
+    });
+    if (auto* error = std::get_if<BuildError>(&read)) return *error;
+    return count;
+}
+
+// Runs f(i) for every source in parallel; the first error in the sources' order, if any.
+template <typename F> std::optional<BuildError> forEachSource(std::size_t n, const BuildOptions& options, F&& f) {
+    std::vector<std::optional<BuildError>> errors(n);
+    std::atomic<bool> failed{false};
+    std::mutex progressLock;
+    std::size_t done = 0;
+    inParallel(n, [&](std::size_t i) {
+        if (failed || (options.cancel && *options.cancel)) return;
+        errors[i] = f(i);
+        if (errors[i]) failed = true;
+        if (options.progress) {
+            const std::lock_guard lock(progressLock);
+            options.progress(++done, n);
+        }
+    });
+    if (options.cancel && *options.cancel) return BuildError{"cancelled", false, true};
+    for (auto& error : errors) {
+        if (error) return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<Pack, BuildError> buildPack(const std::vector<AssetSource>& sources, const BuildOptions& options) {
+    const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    tbb::task_arena arena(jobs);
+    std::variant<Pack, BuildError> result;
+    arena.execute([&] {
+        Pack pack;
+        pack.depth = options.style.depth;
+        pack.byteOrder = options.style.byteOrder;
+        pack.storage = options.style.storage;
+        const int colours = options.style.storage.paletteSize;
+        std::vector<std::vector<std::int32_t>> entries(sources.size());
+        if (colours > 0) {
+            // The palettes first: chosen over every frame of an asset, or of every asset.
+            std::vector<std::optional<codegen::ColourCount>> counts(sources.size());
+            const BuildOptions quiet = [&] {
+                BuildOptions o = options;
+                o.progress = nullptr;
+                return o;
+            }();
+            if (auto error = forEachSource(sources.size(), quiet, [&](std::size_t i) -> std::optional<BuildError> {
+                    auto counted = countColours(sources[i], options);
+                    if (auto* e = std::get_if<BuildError>(&counted)) return *e;
+                    counts[i].emplace(std::get<codegen::ColourCount>(std::move(counted)));
+                    return std::nullopt;
+                })) {
+                result = *error;
+                return;
+            }
+            if (options.sharedPalette) {
+                codegen::ColourCount all(options.style.depth);
+                for (const auto& count : counts) all.add(*count);
+                const std::vector<std::int32_t> shared = codegen::chooseEntries(all, colours);
+                for (auto& e : entries) e = shared;
+                pack.palettes.push_back(codegen::paletteBytes(shared, colours, options.style.depth, options.style.byteOrder));
+            } else {
+                inParallel(sources.size(), [&](std::size_t i) { entries[i] = codegen::chooseEntries(*counts[i], colours); });
+                for (const auto& e : entries) {
+                    pack.palettes.push_back(codegen::paletteBytes(e, colours, options.style.depth, options.style.byteOrder));
+                }
+            }
+        }
+        std::vector<std::optional<Asset>> assets(sources.size());
+        if (auto error = forEachSource(sources.size(), options, [&](std::size_t i) -> std::optional<BuildError> {
+                auto converted = convertAsset(sources[i], options, entries[i]);
+                if (auto* e = std::get_if<BuildError>(&converted)) return *e;
+                assets[i].emplace(std::get<Asset>(std::move(converted)));
+                return std::nullopt;
+            })) {
+            result = *error;
+            return;
+        }
+        for (std::size_t i = 0; i < assets.size(); ++i) {
+            if (colours > 0) assets[i]->palette = options.sharedPalette ? 0 : static_cast<int>(i);
+            pack.assets.push_back(std::move(*assets[i]));
+        }
+        result = std::move(pack);
+    });
+    return result;
+}
+
+} // namespace quorvane::packs
