@@ -74,7 +74,7 @@ typedef struct qv_image {
 } qv_image;
 
 typedef struct qv_stream {
-    const qv_image *img;
+    qv_image m;    /* the picture, or the pack's part, being read: a copy, read without a pointer */
     uint32_t in;   /* the next byte of the array to read */
     uint32_t lim;  /* reads stop here: the array's end, or the end of an LZ4 block */
     uint32_t pal;  /* the palette's first byte */
@@ -87,7 +87,6 @@ typedef struct qv_stream {
     uint16_t col;  /* palette: the pixel in the row */
     uint8_t method, lit, j, ib, nib, nacc, failed;
     unsigned char chunk[QV_CHUNK];
-    qv_image part; /* a pack's part is described here */
 } qv_stream;
 
 /* The next byte of the array, or 0 and a failure past its end. */
@@ -97,7 +96,7 @@ static inline unsigned qv__in(qv_stream *s)
         s->failed = 1;
         return 0;
     }
-    return QV_BYTE(s->img->data + s->in++);
+    return QV_BYTE(s->m.data + s->in++);
 }
 
 static inline unsigned qv__at(qv_stream *s, uint32_t at)
@@ -123,13 +122,13 @@ static inline uint32_t qv__len(qv_stream *s, uint32_t n)
  * this chunk alone, so one chunk is all the memory it needs. */
 static inline void qv__chunk(qv_stream *s)
 {
-    uint32_t want = s->img->packed - s->made, o = 0, n, off, end;
+    uint32_t want = s->m.packed - s->made, o = 0, n, off, end;
     unsigned tok;
     if (want > QV_CHUNK) want = QV_CHUNK;
     n = qv__in(s) << 8;
     n |= qv__in(s);
     end = s->in + n;
-    if (end > s->img->size) s->failed = 1; /* a block that reaches past the array */
+    if (end > s->m.size) s->failed = 1; /* a block that reaches past the array */
     else s->lim = end;
     while (!s->failed) {
         tok = qv__in(s);
@@ -144,7 +143,7 @@ static inline void qv__chunk(qv_stream *s)
         for (; n; n--, o++) s->chunk[o] = s->chunk[o - off];
     }
     if (o != want || s->in != end || !want) s->failed = 1;
-    s->lim = s->img->size;
+    s->lim = s->m.size;
     s->made += want;
     s->left = (uint16_t)want;
     s->pos = 0;
@@ -153,7 +152,7 @@ static inline void qv__chunk(qv_stream *s)
 /* The next data byte: stored, run-length coded or from the LZ4 chunk. */
 static inline unsigned qv__data(qv_stream *s)
 {
-    unsigned c, u = s->img->unit;
+    unsigned c, u = s->m.unit;
     if (s->method == 0) return qv__in(s);
     if (s->method == 2) {
         if (s->pos >= s->left) qv__chunk(s);
@@ -164,7 +163,7 @@ static inline unsigned qv__data(qv_stream *s)
         s->lit = c < 128;
         c = (s->lit ? c + 1 : c - 126) * u;
         /* a block whose last unit would start past the data is damage (only the last unit may be short) */
-        if (s->made + c - u >= s->img->packed) s->failed = 1;
+        if (s->made + c - u >= s->m.packed) s->failed = 1;
         s->made += c;
         s->left = (uint16_t)c;
         s->rep = s->in;
@@ -178,15 +177,14 @@ static inline unsigned qv__data(qv_stream *s)
     return c;
 }
 
-static inline void qv__open(qv_stream *s, const qv_image *img)
+/* Reads from s->m, already filled in. */
+static inline void qv__open(qv_stream *s)
 {
-    s->img = img;
-    s->in = img->start;
-    s->lim = img->size;
-    s->made = s->out = s->acc = s->rep = 0;
-    s->left = s->pos = s->col = 0;
-    s->method = s->lit = s->j = s->nib = s->nacc = s->failed = 0;
-    if (img->coded) {
+    unsigned char *z = (unsigned char *)&s->in;
+    while (z < s->chunk) *z++ = 0; /* every counter, in one loop */
+    s->in = s->m.start;
+    s->lim = s->m.size;
+    if (s->m.coded) {
         s->method = (uint8_t)qv__in(s);
         if (s->method > 2) s->failed = 1;
     }
@@ -195,14 +193,15 @@ static inline void qv__open(qv_stream *s, const qv_image *img)
 
 static inline void qv_begin(qv_stream *s, const qv_image *img)
 {
-    qv__open(s, img);
+    s->m = *img;
+    qv__open(s);
     s->in += (uint32_t)img->colours * img->entry;
 }
 
 /* The next bytes of the panel's pixel stream, up to size; 0 at the end or after damage. */
 static inline size_t qv_read(qv_stream *s, unsigned char *buf, size_t size)
 {
-    const qv_image *m = s->img;
+    const qv_image *m = &s->m;
     size_t n = 0;
     unsigned i, e;
     uint32_t v;
@@ -356,7 +355,7 @@ static inline int qv_asset_frame(const qv_pack *p, const qv_asset *a, uint16_t f
 static inline int qv_frame_part(const qv_pack *p, const qv_frame *fr, uint16_t i, qv_rect *r, qv_stream *s)
 {
     const qv_asset *a = fr->asset;
-    qv_image *m = &s->part;
+    qv_image *m = &s->m;
     uint32_t at = p->parts_at + 16 * ((uint32_t)fr->first + i), off, len, n, b = a->bits;
     uint16_t v[4];
     if (i >= fr->parts) return 0;
@@ -381,7 +380,7 @@ static inline int qv_frame_part(const qv_pack *p, const qv_frame *fr, uint16_t i
     if (b) m->packed = ((v[2] * b + 7) >> 3) * v[3];
     if (p->format == 1) m->length = m->packed = (p->flags & 6) == 4 ? v[2] * ((v[3] + 7u) >> 3) : m->packed;
     if (!b) m->packed = m->length;
-    qv__open(s, m);
+    qv__open(s);
     s->pal = a->part.start;
     return 1;
 }
