@@ -245,7 +245,8 @@ std::variant<Asset, BuildError> convertAsset(const AssetSource& source, const Bu
 std::variant<codegen::ColourCount, BuildError> countColours(const AssetSource& source, const BuildOptions& options) {
     codegen::ColourCount count(options.style.depth);
     auto read = readSource(source, options, openedFrame(options), [&](const capture::Picture& picture, int) -> std::optional<BuildError> {
-        count.add(componentsOf(picture));
+        // The colours as the panel receives them: inverted or swapped, they are other colours.
+        count.add(toPanel(componentsOf(picture), {picture.width, picture.height}, options.style));
         return std::nullopt;
     });
     if (auto* error = std::get_if<BuildError>(&read)) return *error;
