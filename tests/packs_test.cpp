@@ -287,12 +287,10 @@ TEST(PackDamage, NeverReadsOutsideThePack) {
 // Two damages that stills used to decode silently: an LZ4 block that reaches past the array, and an rle
 // block whose units reach past the picture.
 TEST(StillDamage, BlocksPastTheEndFail) {
-    const codegen::DecoderImage lz4{.size = 9, .length = 4, .packed = 4, .width = 4, .start = 0, .coded = 1, .unit = 1};
-    // method 2, a block of 5 bytes said to be 6 long: its length reaches past the array
-    const std::vector<std::uint8_t> pastArray = {2, 0, 6, 0x40, 1, 2, 3, 4, 0};
-    EXPECT_TRUE(codegen::decodeStored(pastArray, lz4).failed);
-    const std::vector<std::uint8_t> exact = {2, 0, 5, 0x40, 1, 2, 3, 4};
-    EXPECT_FALSE(codegen::decodeStored(exact, {.size = 8, .length = 4, .packed = 4, .width = 4, .coded = 1, .unit = 1}).failed);
+    const codegen::DecoderImage lz4{.size = 8, .length = 4, .packed = 4, .width = 4, .start = 0, .coded = 1, .unit = 1};
+    // method 2, then a block of 5 bytes (four literals) said to be 5 long, or 6: past the array
+    EXPECT_FALSE(codegen::decodeStored(std::vector<std::uint8_t>{2, 0, 5, 0x40, 1, 2, 3, 4}, lz4).failed);
+    EXPECT_TRUE(codegen::decodeStored(std::vector<std::uint8_t>{2, 0, 6, 0x40, 1, 2, 3, 4}, lz4).failed);
 
     const codegen::DecoderImage rle{.size = 4, .length = 4, .packed = 4, .width = 4, .coded = 1, .unit = 2};
     EXPECT_FALSE(codegen::decodeStored(std::vector<std::uint8_t>{1, 128, 7, 8}, rle).failed) << "two units of two: the picture";
