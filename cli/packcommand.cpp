@@ -93,6 +93,7 @@ int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bo
     progress.clear();
     if (auto* error = std::get_if<packs::BuildError>(&built)) {
         err << "quorvane-cli: " << error->message << '\n';
+        if (error->usage) err << "Try 'quorvane-cli --help' for more information.\n";
         return error->usage ? kUsage : kFailed;
     }
     const packs::Pack& pack = std::get<packs::Pack>(built);
