@@ -35,3 +35,5 @@ TEST(FuzzCorpus, PictureInputsRunClean) { EXPECT_GT(replay("picture", quorvane::
 TEST(FuzzCorpus, ColorInputsRunClean) { EXPECT_GT(replay("colorconv", quorvane::fuzz::colorInput), 5u); }
 
 TEST(FuzzCorpus, StoredInputsRunClean) { EXPECT_GT(replay("stored", quorvane::fuzz::storedInput), 10u); }
+
+TEST(FuzzCorpus, PackInputsRunClean) { EXPECT_GE(replay("pack", quorvane::fuzz::packInput), 4u); }

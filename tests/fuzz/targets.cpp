@@ -1,11 +1,13 @@
 #include "tests/fuzz/targets.h"
 
+#include "capture/animation.h"
 #include "capture/capture.h"
 #include "capture/formats.h"
 #include "codegen/decoderimage.h"
 #include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "colorconv/cform.h"
+#include "packs/playback.h"
 #include "tests/support/memorycolorview.h"
 
 #include <algorithm>
@@ -28,10 +30,39 @@ bool isDecimal(const std::string& text, int low, int high) {
     return value >= low && value <= high;
 }
 
+// Checks every composed frame of an animation against its canvas.
+class FrameCheck : public capture::FrameReceiver {
+  public:
+    std::optional<capture::DecodeError> begin(const capture::AnimationInfo& info) override {
+        require(info.width >= 1 && info.height >= 1 && info.loops >= 0);
+        info_ = info;
+        return std::nullopt;
+    }
+    std::optional<capture::DecodeError> frame(const capture::Picture& canvas, int delayMs) override {
+        require(canvas.width == info_.width && canvas.height == info_.height && delayMs >= 0);
+        require(canvas.pixels.size() == canvas.alpha.size() &&
+                canvas.pixels.size() == static_cast<std::size_t>(canvas.width) * static_cast<std::size_t>(canvas.height));
+        for (std::uint32_t p : canvas.pixels) require(p <= 0xFFFFFF);
+        // A file of a few bytes may declare thousands of frames: enough of them shows the composition works.
+        return ++frames_ < 64 ? std::nullopt : std::optional<capture::DecodeError>(capture::DecodeError{"enough"});
+    }
+
+  private:
+    capture::AnimationInfo info_;
+    int frames_ = 0;
+};
+
 } // namespace
 
 void pictureInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
+    {
+        capture::ByteSource source(bytes);
+        if (capture::isAnimationFile(source)) {
+            FrameCheck check;
+            capture::readFrames(source, check, std::uint64_t{1} << 16);
+        }
+    }
     // Every decoder beyond the display's size, with a cap that keeps the fuzzer's memory small.
     auto any = capture::decodePicture(bytes, std::uint64_t{1} << 20);
     if (const auto* picture = std::get_if<capture::Picture>(&any)) {
@@ -191,6 +222,20 @@ void storedInput(const std::uint8_t* data, std::size_t size) {
     damaged.shrink_to_fit(); // AddressSanitizer then sees a read one past the end
     const DecodedStream read = decodeStored(damaged, cut, step);
     require(read.bytes.size() <= image.length);
+}
+
+void packInput(const std::uint8_t* data, std::size_t size) {
+    const std::vector<std::uint8_t> pack(data, data + size); // exactly the input: a read past it is caught
+    const auto played = packs::playPack(pack, 1 + size % 7);
+    if (!played) return;
+    for (const packs::PlayedAsset& asset : *played) {
+        for (const packs::PlayedFrame& frame : asset.frames) {
+            for (const packs::PlayedPart& part : frame.parts) {
+                require(part.rect.x + part.rect.w <= asset.width && part.rect.y + part.rect.h <= asset.height);
+                require(part.bytes.size() <= 3 * part.rect.pixels());
+            }
+        }
+    }
 }
 
 } // namespace quorvane::fuzz

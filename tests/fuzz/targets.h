@@ -17,4 +17,8 @@ void colorInput(const std::uint8_t* data, std::size_t size);
 // damaged as the input says and read again: never outside the array or the buffer.
 void storedInput(const std::uint8_t* data, std::size_t size);
 
+// Any bytes played as a pack through the shipped decoder: never outside the pack or the buffer, and
+// every part no larger than its rectangle's pixels.
+void packInput(const std::uint8_t* data, std::size_t size);
+
 } // namespace quorvane::fuzz
