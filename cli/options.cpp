@@ -330,6 +330,10 @@ Command parsePack(std::span<const std::string_view> args) {
             pending().kind = packs::PackInput::Kind::Sheet;
             pending().tileWidth = tile->first;
             pending().tileHeight = tile->second;
+        } else if (is("--depfile")) {
+            const auto value = valueOf("--depfile");
+            if (!value || value->empty()) return UsageError{"--depfile needs a file name"};
+            pack.depfile = std::string(*value);
         } else if (is("--size-header")) {
             return UsageError{"--size-header does not apply to pack: the index holds every size"};
         } else if (auto refusal = takeCodeOption(code, args, i, given)) {
@@ -405,7 +409,7 @@ std::string_view usageText() {
            "                    [--palette 2|4|16|256 | --mono [--mono-layout rows|rows-lsb|pages]]\n"
            "                    [--compress none|rle|lz4|auto] IMAGE\n"
            "  quorvane-cli pack [the options of code but --size-header] [--shared-palette] [--jobs N]\n"
-           "                    [--progress] [--quiet] [--preview FOLDER] INPUT...\n"
+           "                    [--progress] [--quiet] [--preview FOLDER] [--depfile FILE] INPUT...\n"
            "  quorvane-cli color R G B | RRGGBB\n"
            "  quorvane-cli displays\n"
            "  quorvane-cli decoder FILE.h\n"
@@ -468,7 +472,8 @@ std::string_view usageText() {
            "        --shared-palette, one for the whole pack. --jobs N threads (default: every core;\n"
            "        the same bytes for any N). --preview FOLDER writes <asset>_<frame>.png as the\n"
            "        panel shows each frame. A progress line is drawn on a terminal, or with\n"
-           "        --progress; never with --quiet.\n"
+           "        --progress; never with --quiet. --depfile FILE names every file and folder read,\n"
+           "        for a build system to re-make the pack when a picture is added or changed.\n"
            "color   Prints one colour's parts and codes at every depth, each component 0 to 255, or\n"
            "        the colour as six hex digits RRGGBB (a leading # is allowed).\n"
            "displays Lists the display presets: name, controller, W x H, depths, default depth.\n"

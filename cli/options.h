@@ -53,6 +53,7 @@ struct PackCommand {
     int jobs = 0; // 0: the machine's cores
     bool progress = false;
     bool quiet = false;
+    std::optional<std::string> depfile; // for a build system: the outputs and every file and folder read
 };
 
 struct ColorCommand {

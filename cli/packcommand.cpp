@@ -67,6 +67,30 @@ std::optional<std::string> missingFolder(const std::string& path) {
     return "Cannot write " + path + ": " + std::strerror(fs::exists(folder, ignored) ? ENOTDIR : ENOENT) + ".";
 }
 
+// Make's rule: the first output, then every input, blanks escaped.
+std::string depfileText(const std::string& target, const std::vector<packs::AssetSource>& sources,
+                        const std::vector<packs::PackInput>& inputs) {
+    const auto escaped = [](const std::string& path) {
+        std::string out;
+        for (const char c : path) {
+            if (c == ' ' || c == '#') out += '\\';
+            if (c == '$') out += '$';
+            out += c;
+        }
+        return out;
+    };
+    std::string text = escaped(target) + ":";
+    std::error_code ignored;
+    for (const packs::PackInput& input : inputs) { // a folder changes when a picture is added to it
+        if (fs::is_directory(input.path, ignored)) text += " \\\n  " + escaped(input.path);
+    }
+    for (const packs::AssetSource& source : sources) {
+        for (const std::string& file : source.files) text += " \\\n  " + escaped(file);
+        if (source.kind != packs::AssetSource::Kind::Frames) text += " \\\n  " + escaped(source.path);
+    }
+    return text + "\n";
+}
+
 } // namespace
 
 int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -130,6 +154,11 @@ int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bo
             return kFailed;
         }
         for (Output& file : std::get<std::vector<Output>>(files)) outputs.push_back(std::move(file));
+    }
+    if (command.depfile) {
+        const std::string target = outputs.empty() ? *command.depfile : outputs.front().path;
+        const std::string rule = depfileText(target, assets, command.inputs);
+        outputs.push_back({*command.depfile, {rule.begin(), rule.end()}});
     }
     for (const Output& output : outputs) {
         if (const auto missing = missingFolder(output.path)) {

@@ -22,6 +22,23 @@
 # used is, in this order: the
 # QUORVANE_CLI variable, a quorvane-cli target of the same build, or quorvane-cli found beside this
 # file's install location or on the PATH.
+#
+# quorvane_add_pack(<target> NAME <name> INPUTS <pictures, animations and folders>...
+#                   [FRAMES <folder>]... [DELAY <ms>] [SHEET <W>x<H> <picture>]...
+#                   [DISPLAY <name>] [DEPTH 8|12|16|18|24] [PANEL <W>x<H>] [FIT [contain|cover]]
+#                   [BACKGROUND RRGGBB] [INVERT] [BGR] [ROTATE 0|90|180|270] [MIRROR none|h|v]
+#                   [BYTE_ORDER big|little] [DITHER none|ordered|fs] [TARGET pic|arm|avr]
+#                   [PALETTE 2|4|16|256 [SHARED_PALETTE] | MONO [MONO_LAYOUT rows|rows-lsb|pages]]
+#                   [COMPRESS none|rle|lz4|auto] [PREVIEW <folder>])
+#
+# Converts many pictures into one pack at build time (quorvane-cli pack) and adds <name>.c to <target>;
+# <name>.h (the assets' enum and sizes) and quorvane_decode.h, which plays the pack, are put on
+# <target>'s include path. Each of INPUTS is an asset (an animation's frames are one asset), or a folder
+# whose pictures are one asset each; each FRAMES folder's pictures are the frames of one asset, DELAY
+# milliseconds each; each SHEET picture is cut into tiles, one frame each. The pack is re-made when
+# any picture it read changes and when a picture is added to a folder it read (quorvane-cli writes a
+# depfile naming them all); an untouched tree rebuilds nothing. PREVIEW writes every frame as the panel
+# shows it, <asset>_<frame>.png, into that folder of the build tree.
 include_guard(GLOBAL)
 
 # Gives ARG_<option> its default when the option is not given, and stops at a word it does not take.
@@ -30,7 +47,7 @@ macro(_quorvane_choice option default words said)
         set(ARG_${option} ${default})
     endif()
     if(NOT ARG_${option} MATCHES "^(${words})$")
-        message(FATAL_ERROR "quorvane_add_image: ${option} must be ${said}, not ${ARG_${option}}")
+        message(FATAL_ERROR "${CMAKE_CURRENT_FUNCTION}: ${option} must be ${said}, not ${ARG_${option}}")
     endif()
 endmacro()
 
@@ -38,7 +55,7 @@ endmacro()
 macro(_quorvane_pass option word pattern said)
     if(DEFINED ARG_${option})
         if(NOT ARG_${option} MATCHES "^(${pattern})$")
-            message(FATAL_ERROR "quorvane_add_image: ${option} must be ${said}, not ${ARG_${option}}")
+            message(FATAL_ERROR "${CMAKE_CURRENT_FUNCTION}: ${option} must be ${said}, not ${ARG_${option}}")
         endif()
         list(APPEND options --${word} ${ARG_${option}})
     endif()
@@ -230,4 +247,124 @@ function(quorvane_add_image target)
         COMMENT "Converting ${stem} to a C array (${variant})"
         VERBATIM)
     target_sources(${target} PRIVATE "${source}")
+endfunction()
+
+# The quorvane-cli to run, and the target to depend on when it is built here.
+macro(_quorvane_cli)
+    set(cli_dependency)
+    if(QUORVANE_CLI)
+        set(cli "${QUORVANE_CLI}")
+    elseif(TARGET quorvane-cli)
+        set(cli "$<TARGET_FILE:quorvane-cli>")
+        set(cli_dependency quorvane-cli)
+    else()
+        find_program(QUORVANE_CLI quorvane-cli HINTS "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../../../bin" REQUIRED)
+        set(cli "${QUORVANE_CLI}")
+    endif()
+endmacro()
+
+function(quorvane_add_pack target)
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "INVERT;BGR;MONO;SHARED_PALETTE"
+        "NAME;DISPLAY;DEPTH;PANEL;BACKGROUND;ROTATE;MIRROR;BYTE_ORDER;DITHER;TARGET;PALETTE;MONO_LAYOUT;COMPRESS;DELAY;PREVIEW;FIT"
+        "INPUTS;FRAMES;SHEET")
+    if("FIT" IN_LIST ARG_KEYWORDS_MISSING_VALUES)
+        set(ARG_FIT contain)
+    endif()
+    if(ARG_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "quorvane_add_pack: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+    endif()
+    if(NOT ARG_NAME OR NOT ARG_NAME MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+        message(FATAL_ERROR "quorvane_add_pack: NAME must be a C identifier, not '${ARG_NAME}'")
+    endif()
+    if(NOT ARG_INPUTS AND NOT ARG_FRAMES AND NOT ARG_SHEET)
+        message(FATAL_ERROR "quorvane_add_pack: give INPUTS, FRAMES or SHEET")
+    endif()
+    set(options)
+    _quorvane_pass(DISPLAY display "[a-z0-9-]+" "a name that quorvane-cli displays lists")
+    _quorvane_pass(DEPTH depth "8|12|16|18|24" "8, 12, 16, 18 or 24")
+    _quorvane_pass(PANEL panel "[1-9][0-9]*x[1-9][0-9]*" "WxH, such as 240x320")
+    _quorvane_pass(BACKGROUND background "[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]" "six hex digits RRGGBB")
+    _quorvane_pass(ROTATE rotate "0|90|180|270" "0, 90, 180 or 270")
+    _quorvane_pass(MIRROR mirror "none|h|v" "none, h or v")
+    _quorvane_pass(BYTE_ORDER byte-order "big|little" "big or little")
+    _quorvane_pass(DITHER dither "none|ordered|fs" "none, ordered or fs")
+    _quorvane_pass(TARGET target "pic|arm|avr" "pic, arm or avr")
+    _quorvane_pass(PALETTE palette "2|4|16|256" "2, 4, 16 or 256")
+    _quorvane_pass(MONO_LAYOUT mono-layout "rows|rows-lsb|pages" "rows, rows-lsb or pages")
+    _quorvane_pass(COMPRESS compress "none|rle|lz4|auto" "none, rle, lz4 or auto")
+    if(DEFINED ARG_FIT)
+        _quorvane_choice(FIT contain "contain|cover" "contain or cover")
+        list(APPEND options --fit ${ARG_FIT})
+    endif()
+    foreach(flag IN ITEMS INVERT BGR MONO SHARED_PALETTE)
+        if(ARG_${flag})
+            string(TOLOWER "${flag}" word)
+            string(REPLACE "_" "-" word "${word}")
+            list(APPEND options --${word})
+        endif()
+    endforeach()
+
+    # The inputs, absolute, in the order given: plain inputs, then the frame folders, then the sheets.
+    set(inputs)
+    foreach(input IN LISTS ARG_INPUTS)
+        get_filename_component(input "${input}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        list(APPEND inputs "${input}")
+    endforeach()
+    foreach(folder IN LISTS ARG_FRAMES)
+        get_filename_component(folder "${folder}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        if(DEFINED ARG_DELAY)
+            list(APPEND inputs --delay ${ARG_DELAY})
+        endif()
+        list(APPEND inputs --frames "${folder}")
+    endforeach()
+    list(LENGTH ARG_SHEET count)
+    math(EXPR odd "${count} % 2")
+    if(odd)
+        message(FATAL_ERROR "quorvane_add_pack: SHEET takes a tile size and a picture: SHEET 16x16 sprites.png")
+    endif()
+    while(ARG_SHEET)
+        list(POP_FRONT ARG_SHEET tile picture)
+        if(NOT tile MATCHES "^[1-9][0-9]*x[1-9][0-9]*$")
+            message(FATAL_ERROR "quorvane_add_pack: SHEET's tile must be WxH, not ${tile}")
+        endif()
+        get_filename_component(picture "${picture}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        list(APPEND inputs --sheet ${tile} "${picture}")
+    endwhile()
+
+    _quorvane_cli()
+    set(folder "${CMAKE_CURRENT_BINARY_DIR}/quorvane")
+    set(source "${folder}/${ARG_NAME}.c")
+    set(header "${folder}/${ARG_NAME}.h")
+    set(depfile "${folder}/${ARG_NAME}.d")
+    set(preview)
+    set(make_preview)
+    if(DEFINED ARG_PREVIEW)
+        get_filename_component(preview_folder "${ARG_PREVIEW}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+        set(preview --preview "${preview_folder}")
+        set(make_preview "${preview_folder}")
+    endif()
+    # The pack's header includes quorvane_decode.h, written once for the folder.
+    set(decoder "${folder}/quorvane_decode.h")
+    get_property(made DIRECTORY PROPERTY QUORVANE_DECODER_MADE)
+    if(NOT made)
+        add_custom_command(
+            OUTPUT "${decoder}"
+            COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
+            COMMAND "${cli}" decoder "${decoder}"
+            DEPENDS ${cli_dependency}
+            COMMENT "Writing the picture decoder quorvane_decode.h"
+            VERBATIM)
+        set_property(DIRECTORY PROPERTY QUORVANE_DECODER_MADE TRUE)
+    endif()
+    add_custom_command(
+        OUTPUT "${source}" "${header}"
+        COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}" ${make_preview}
+        COMMAND "${cli}" pack --quiet ${options} --name ${ARG_NAME} --output "${source}" --header "${header}"
+                ${preview} --depfile "${depfile}" ${inputs}
+        DEPENDS ${cli_dependency}
+        DEPFILE "${depfile}"
+        COMMENT "Packing ${ARG_NAME}"
+        VERBATIM)
+    target_sources(${target} PRIVATE "${source}" "${header}" "${decoder}")
+    target_include_directories(${target} PRIVATE "${folder}")
 endfunction()

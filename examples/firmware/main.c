@@ -3,8 +3,11 @@
 #include "logo_turned.h" /* 12 Bit, turned a quarter clockwise */
 #include "scene.h"       /* 18 Bit, for a 240 x 320 ST7789 */
 #include "scene_packed.h" /* 16 colours, compressed: includes quorvane_decode.h */
+#include "sprites.h"      /* a pack: the spinner's frames as the rectangles that change, and the icons */
 
+#include <png.h>
 #include <stdio.h>
+#include <string.h>
 
 extern const unsigned char logo[];    /* 12 Bit */
 extern const unsigned char logo565[]; /* 16 Bit */
@@ -30,6 +33,61 @@ static int checkPackedScene(void) {
     if (qv_failed(&s) || rows != SCENE_PACKED_HEIGHT || sizeof scene_packed >= 4 + 2 * 300 * 400 / 4) {
         fprintf(stderr, "scene_packed: %u rows, failed %d, %u bytes\n", (unsigned)rows, qv_failed(&s), (unsigned)sizeof scene_packed);
         return 1;
+    }
+    return 0;
+}
+
+/* The spinner played as firmware plays it, each part written into a frame of our own (16 Bit, high byte
+ * first) where a panel would take it: after each frame, the frame must be the preview's picture. */
+static int checkSpinner(void) {
+    static unsigned char frame[SPRITES_SPINNER_HEIGHT][SPRITES_SPINNER_WIDTH][2];
+    unsigned char bytes[64];
+    qv_pack pack;
+    qv_asset a;
+    uint16_t f, p;
+    if (!qv_pack_open(&pack, sprites, sizeof sprites) || !qv_pack_asset(&pack, SPRITES_SPINNER, &a) || a.frames != 8 ||
+        a.loops != 0) {
+        fprintf(stderr, "sprites: the spinner does not open\n");
+        return 1;
+    }
+    for (f = 0; f < a.frames; f++) {
+        qv_frame fr;
+        char name[256];
+        png_image preview;
+        unsigned char shown[SPRITES_SPINNER_HEIGHT][SPRITES_SPINNER_WIDTH][3];
+        int x, y;
+        if (!qv_asset_frame(&pack, &a, f, &fr) || fr.delay_ms != 80) return fprintf(stderr, "spinner frame %u\n", f), 1;
+        for (p = 0; p < fr.parts; p++) {
+            qv_rect r;
+            qv_stream s;
+            size_t n, at = 0;
+            if (!qv_frame_part(&pack, &fr, p, &r, &s)) return fprintf(stderr, "spinner frame %u part %u\n", f, p), 1;
+            while ((n = qv_read(&s, bytes, sizeof bytes)) > 0) { /* the panel's window, left to right, top to bottom */
+                size_t i;
+                for (i = 0; i < n; i++, at++) frame[r.y + at / 2 / r.w][r.x + at / 2 % r.w][at % 2] = bytes[i];
+            }
+            if (qv_failed(&s) || at != 2u * r.w * r.h) return fprintf(stderr, "spinner frame %u part %u failed\n", f, p), 1;
+        }
+        snprintf(name, sizeof name, "%s/spinner_%u.png", SPRITES_PREVIEW, f);
+        memset(&preview, 0, sizeof preview);
+        preview.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&preview, name) || preview.width != SPRITES_SPINNER_WIDTH ||
+            preview.height != SPRITES_SPINNER_HEIGHT) {
+            return fprintf(stderr, "cannot read %s\n", name), 1;
+        }
+        preview.format = PNG_FORMAT_RGB;
+        if (!png_image_finish_read(&preview, NULL, shown, 0, NULL)) return fprintf(stderr, "cannot read %s\n", name), 1;
+        for (y = 0; y < SPRITES_SPINNER_HEIGHT; y++) {
+            for (x = 0; x < SPRITES_SPINNER_WIDTH; x++) {
+                /* 5-6-5 parts, each shown at round(part * 255 / largest) */
+                const unsigned v = frame[y][x][0] << 8 | frame[y][x][1];
+                const unsigned r = ((v >> 11) * 255 + 15) / 31, g = ((v >> 5 & 63) * 255 + 31) / 63, b = ((v & 31) * 255 + 15) / 31;
+                if (r != shown[y][x][0] || g != shown[y][x][1] || b != shown[y][x][2]) {
+                    fprintf(stderr, "spinner frame %u differs from %s at %d, %d\n", f, name, x, y);
+                    return 1;
+                }
+            }
+        }
     }
     return 0;
 }
@@ -81,6 +139,7 @@ int main(void) {
         return 1;
     }
     if (checkPackedScene() != 0) return 1;
+    if (checkSpinner() != 0) return 1;
     printf("logo: %d x %d, badge: %d x %d, turned logo: %d x %d, scene: %d x %d\n", width, height, badgeWidth,
            badgeHeight, LOGO_TURNED_WIDTH, LOGO_TURNED_HEIGHT, SCENE_WIDTH, SCENE_HEIGHT);
     return 0;
