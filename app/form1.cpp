@@ -2,6 +2,7 @@
 
 #include "app/folders.h"
 #include "app/frame.h"
+#include "app/packing.h"
 #include "app/preview.h"
 #include "capture/capture.h"
 #include "codegen/atomicfile.h"
@@ -129,8 +130,30 @@ void Form1::openPreview() {
     view_.showPreview();
 }
 
+void Form1::openPack() {
+    packing_ = &view_.packing();
+    updatePacking();
+    view_.showPacking();
+}
+
+void Form1::makePack() {
+    if (!packing_) return;
+    updatePacking();
+    guarded([this] { packing_->makePack(); });
+}
+
+void Form1::updatePacking() {
+    if (!packing_) return;
+    const codegen::CodeOptions options = currentOptions();
+    packing_->setChoices({.style = {options.depth, options.byteOrder, options.storage, options.dither, options.panel},
+                          .panel = state_.display ? state_.display->size : codegen::kDefaultPanel,
+                          .fit = state_.fitLarger,
+                          .target = options.target});
+}
+
 // Before any picture the preview says so; after one, a failure is reported and the last views stay.
 void Form1::updatePreview() {
+    updatePacking();
     if (!preview_) return;
     if (state_.imageLoaded == 0) {
         preview_->clearSource();
@@ -253,7 +276,10 @@ void Form1::makeCode() {
     if (state_.showAsDisplayed) showCurrentPicture();
 }
 
-void Form1::setFitLarger(bool fit) { state_.fitLarger = fit; }
+void Form1::setFitLarger(bool fit) {
+    state_.fitLarger = fit;
+    updatePacking();
+}
 
 void Form1::setDithering(codegen::Dither dithering) {
     state_.dithering = dithering;

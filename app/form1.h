@@ -108,6 +108,10 @@ public:
     void setCompression(codegen::Compression compression);
     void setShowAsDisplayed(bool show);
     void openPreview();
+    // "Pack…": the Pack window, which converts with the choices above; "Make Pack…" in it takes them
+    // as they are at that moment.
+    void openPack();
+    void makePack();
 
     const MainState& state() const { return state_; }
 
@@ -128,12 +132,14 @@ private:
     void chooseDepth(codegen::Depth depth);
     void showColours();
     codegen::CodeOptions currentOptions() const; // what "Make Code" would use now
-    void updatePreview();
+    void updatePreview(); // and the Pack window's choices
+    void updatePacking();
     template <typename Handler> void guarded(Handler handler);
 
     MainView& view_;
     MainState state_;
     Preview* preview_ = nullptr; // the view's, once opened; the view keeps it while it calls these handlers
+    Packing* packing_ = nullptr; // the same for the Pack window
 };
 
 } // namespace quorvane::app

@@ -12,6 +12,8 @@
 
 namespace quorvane::app {
 
+class Packing;
+
 class Preview;
 
 enum class TextBox { Text1, Text2, Text3, Text4, Text5 };
@@ -53,6 +55,9 @@ public:
     // first call but shown only by showPreview, so that it opens already fitted to its content.
     virtual Preview& preview() = 0;
     virtual void showPreview() = 0;
+    // The Pack window's handlers, made on the first call like the preview's; showPacking shows it.
+    virtual Packing& packing() = 0;
+    virtual void showPacking() = 0;
 };
 
 } // namespace quorvane::app

@@ -35,13 +35,15 @@ int quorvane_pack_frame(const unsigned char *data, uint32_t size, uint16_t asset
 }
 
 int quorvane_pack_part(const unsigned char *data, uint32_t size, uint16_t asset, uint16_t frame, uint16_t part,
-                       uint16_t rect[4], unsigned char *out, size_t cap, size_t step, size_t *made, int *failed)
+                       uint16_t rect[4], void (*sink)(void *to, const unsigned char *bytes, size_t n), void *to, size_t step,
+                       int *failed)
 {
     qv_pack p;
     qv_asset a;
     qv_frame f;
     qv_rect r;
     qv_stream s;
+    unsigned char buffer[4096];
     size_t n;
     if (!qv_pack_open(&p, data, size) || !qv_pack_asset(&p, asset, &a) || !qv_asset_frame(&p, &a, frame, &f) ||
         !qv_frame_part(&p, &f, part, &r, &s))
@@ -50,8 +52,8 @@ int quorvane_pack_part(const unsigned char *data, uint32_t size, uint16_t asset,
     rect[1] = r.y;
     rect[2] = r.w;
     rect[3] = r.h;
-    *made = 0;
-    while ((n = qv_read(&s, out + *made, step < cap - *made ? step : cap - *made)) > 0) *made += n;
+    if (step > sizeof buffer) step = sizeof buffer;
+    while ((n = qv_read(&s, buffer, step)) > 0) sink(to, buffer, n);
     *failed = qv_failed(&s);
     return 1;
 }

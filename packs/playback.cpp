@@ -6,6 +6,13 @@
 #include <limits>
 
 namespace quorvane::packs {
+namespace {
+
+extern "C" void appendBytes(void* to, const unsigned char* bytes, std::size_t n) {
+    static_cast<std::vector<std::uint8_t>*>(to)->insert(static_cast<std::vector<std::uint8_t>*>(to)->end(), bytes, bytes + n);
+}
+
+} // namespace
 
 std::optional<std::vector<PlayedAsset>> playPack(std::span<const std::uint8_t> pack, std::size_t step) {
     if (pack.size() > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
@@ -13,7 +20,6 @@ std::optional<std::vector<PlayedAsset>> playPack(std::span<const std::uint8_t> p
     std::uint16_t assets = 0;
     if (!quorvane_pack_assets(pack.data(), size, &assets)) return std::nullopt;
     std::vector<PlayedAsset> played;
-    std::vector<std::uint8_t> buffer;
     for (std::uint16_t a = 0; a < assets; ++a) {
         std::uint16_t info[4] = {};
         if (!quorvane_pack_asset(pack.data(), size, a, info)) return std::nullopt;
@@ -24,15 +30,12 @@ std::optional<std::vector<PlayedAsset>> playPack(std::span<const std::uint8_t> p
             PlayedFrame frame{frameInfo[0], {}};
             for (std::uint16_t p = 0; p < frameInfo[1]; ++p) {
                 std::uint16_t rect[4] = {};
-                // No part gives more than three bytes a pixel of its asset.
-                buffer.resize(3 * static_cast<std::size_t>(asset.width) * static_cast<std::size_t>(asset.height) + 8);
-                std::size_t made = 0;
+                std::vector<std::uint8_t> bytes;
                 int failed = 0;
-                if (!quorvane_pack_part(pack.data(), size, a, f, p, rect, buffer.data(), buffer.size(), step < 1 ? 1 : step,
-                                        &made, &failed)) {
+                if (!quorvane_pack_part(pack.data(), size, a, f, p, rect, appendBytes, &bytes, step < 1 ? 1 : step, &failed)) {
                     return std::nullopt;
                 }
-                frame.parts.push_back({{rect[0], rect[1], rect[2], rect[3]}, {buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(made)}, failed != 0});
+                frame.parts.push_back({{rect[0], rect[1], rect[2], rect[3]}, std::move(bytes), failed != 0});
             }
             asset.frames.push_back(std::move(frame));
         }

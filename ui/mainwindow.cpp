@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include "ui/colorconverterwindow.h"
+#include "ui/packwindow.h"
 #include "ui/picturemenu.h"
 #include "ui/previewwindow.h"
 #include "ui/widgets.h"
@@ -386,9 +387,24 @@ void MainWindow::showPreview() {
     preview_->open();
 }
 
-// The preview belongs to this window: it goes with it, and the program ends with this window.
+app::Packing& MainWindow::packing() {
+    if (!pack_) {
+        pack_ = std::make_unique<PackWindow>(this);
+        pack_->onMakePack = [this] { form_.makePack(); };
+    }
+    return pack_->packing();
+}
+
+void MainWindow::showPacking() {
+    packing(); // made if need be
+    pack_->open();
+}
+
+// The preview and the Pack window belong to this window: they go with it, and the program ends with
+// this window.
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (preview_) preview_->close();
+    if (pack_) pack_->close();
     QWidget::closeEvent(event);
 }
 

@@ -26,6 +26,7 @@ class ListBox;
 class PictureBox;
 class PictureMenu;
 class PreviewWindow;
+class PackWindow;
 
 class MainWindow : public QWidget, public app::MainView {
 public:
@@ -44,6 +45,7 @@ public:
     QString openDialogFilter() const { return openFilter_; }
     PictureMenu* pictureMenu() const { return pictureMenu_; }
     PreviewWindow* previewWindow() const { return preview_.get(); } // null until first opened
+    PackWindow* packWindow() const { return pack_.get(); }          // null until first opened
 
     // `quorvane FILE`, or a file dropped on the window: opens it as "Open BMP" would, with the same checks
     // and messages.
@@ -77,6 +79,8 @@ public:
     void openColorConverter() override;
     app::Preview& preview() override;
     void showPreview() override;
+    app::Packing& packing() override;
+    void showPacking() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,6 +115,7 @@ private:
     PictureMenu* pictureMenu_ = nullptr;
     std::unique_ptr<ColorConverterWindow> colorConverter_;
     std::unique_ptr<PreviewWindow> preview_;
+    std::unique_ptr<PackWindow> pack_;
 };
 
 } // namespace quorvane::ui

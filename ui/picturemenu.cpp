@@ -92,6 +92,10 @@ PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
     connect(preview_, &QAction::triggered, this, [this] {
         if (onPreview) onPreview();
     });
+    pack_ = addAction("Pack…");
+    connect(pack_, &QAction::triggered, this, [this] {
+        if (onPack) onPack();
+    });
 }
 
 // Rotate and Mirror are choices of one among several; the colour order and the inversion are ticks.
@@ -301,6 +305,7 @@ void PictureMenu::bind(app::Form1& form) {
     onPanel = [&form](const codegen::PanelOptions& panel) { form.setPanel(panel); };
     onShowAsDisplayed = [&form](bool show) { form.setShowAsDisplayed(show); };
     onPreview = [&form] { form.openPreview(); };
+    onPack = [&form] { form.openPack(); };
     onDisplay = [&form](const std::optional<codegen::DisplayPreset>& display) { form.setDisplay(display); };
     onMoreDepth = [&form](codegen::Depth depth) { form.setMoreDepth(depth); };
     onColours = [&form](const codegen::Storage& colours) { form.setColours(colours); };

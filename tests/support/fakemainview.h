@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "app/mainview.h"
+#include "app/packing.h"
 #include "app/preview.h"
 
 #include <map>
@@ -35,6 +36,41 @@ struct FakePreviewView : quorvane::app::PreviewView {
     std::string status;
     std::string suggestedFile;
     std::optional<std::string> saveAs;
+    std::vector<std::string> messages;
+};
+
+// The Pack window held in memory; its background work runs at once, on the calling thread, unless
+// `holdWork` keeps it for the test to run.
+struct FakePackView : quorvane::app::PackView {
+    void showAssets(const std::vector<quorvane::app::AssetRow>& r, std::size_t bytes) override {
+        rows = r;
+        packBytes = bytes;
+    }
+    void showFrame(const quorvane::codegen::DisplayedPicture& frame) override { frames.push_back(frame); }
+    void scheduleFrame(int delayMs) override { delays.push_back(delayMs); }
+    void showBusy(bool b) override { busy = b; }
+    void showProgress(std::size_t done, std::size_t all) override { progress.emplace_back(done, all); }
+    void runInBackground(std::function<void()> work, std::function<void()> done) override {
+        if (holdWork) {
+            held.emplace_back(std::move(work), std::move(done));
+            return;
+        }
+        work();
+        done();
+    }
+    std::optional<std::string> chooseAddFiles() override { return addChoice; }
+    std::optional<std::string> chooseMakeFile(const std::string&) override { return makeChoice; }
+    void showMessage(const std::string& text, quorvane::app::MessageIcon) override { messages.push_back(text); }
+
+    std::vector<quorvane::app::AssetRow> rows;
+    std::size_t packBytes = 0;
+    std::vector<quorvane::codegen::DisplayedPicture> frames;
+    std::vector<int> delays;
+    bool busy = false;
+    std::vector<std::pair<std::size_t, std::size_t>> progress;
+    bool holdWork = false;
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> held;
+    std::optional<std::string> addChoice, makeChoice;
     std::vector<std::string> messages;
 };
 
@@ -96,6 +132,8 @@ struct FakeMainView : quorvane::app::MainView {
     void openColorConverter() override { ++converterOpenings; }
     quorvane::app::Preview& preview() override { return previewHandlers; }
     void showPreview() override { ++previewOpenings; }
+    quorvane::app::Packing& packing() override { return packingHandlers; }
+    void showPacking() override { ++packOpenings; }
 
     std::string text(TextBox box) const {
         const auto it = texts.find(box);
@@ -130,6 +168,9 @@ struct FakeMainView : quorvane::app::MainView {
     FakePreviewView previewView;
     quorvane::app::Preview previewHandlers{previewView};
     int previewOpenings = 0;
+    FakePackView packView;
+    quorvane::app::Packing packingHandlers{packView};
+    int packOpenings = 0;
 };
 
 // A window that has been through the whole road once: start-up, "Open BMP" on `picture`, "Make Code"
