@@ -3,6 +3,7 @@
 #include "support/tempdir.h"
 #include "codegen/imagecode.h"
 #include "ui/mainwindow.h"
+#include "ui/packwindow.h"
 #include "colorconv/colorcodes.h"
 #include "ui/picturemenu.h"
 #include "ui/pixelview.h"
@@ -22,7 +23,9 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -593,4 +596,33 @@ TEST_F(RealMainWindow, ColoursAndCompressionGiveTheCommandLinesBytes) {
     window = makeWindow();
     EXPECT_TRUE(window->pictureMenu()->coloursAction("4")->isChecked());
     EXPECT_TRUE(window->pictureMenu()->compressionAction(quorvane::codegen::Compression::Auto)->isChecked());
+}
+
+// "Pack…" opens the Pack window; a picture and an animation dropped on it are converted on a thread of
+// its own, listed, the selected animation plays in the window, and it goes with the main window.
+TEST_F(RealMainWindow, PackWindowTakesDropsConvertsAndPlays) {
+    window->pictureMenu()->packAction()->trigger();
+    auto* pack = window->packWindow();
+    ASSERT_NE(pack, nullptr);
+    EXPECT_TRUE(pack->isVisible());
+    EXPECT_EQ(pack->windowTitle(), "Pack");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(image("one.bmp", 2, 1, {0x0000FF, 0xFF0000}))),
+                  QUrl::fromLocalFile(QString::fromStdString(image("two.bmp", 3, 2, std::vector<std::uint32_t>(6, 0x00FF00))))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pack, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pack, &dropped);
+    QTRY_COMPARE_WITH_TIMEOUT(pack->assetList()->count(), 2, 5000);
+    EXPECT_TRUE(pack->assetList()->item(0)->text().startsWith("one — 2 × 1, 1 frame, "));
+    EXPECT_TRUE(pack->totalLabel()->text().startsWith("2 assets, "));
+    EXPECT_FALSE(pack->cancelButton()->isVisible());
+    EXPECT_TRUE(pack->makeButton()->isEnabled());
+    pack->assetList()->setCurrentRow(1);
+    EXPECT_EQ(pack->playingView()->image().size(), QSize(3, 2));
+    EXPECT_EQ(pack->playingView()->image().pixelColor(0, 0), QColor(0, 255, 0));
+    EXPECT_TRUE(messages.empty());
+    window->close();
+    EXPECT_FALSE(pack->isVisible());
 }
