@@ -105,14 +105,19 @@ std::optional<std::string> openFile(const std::string& path, OpenFile& file) {
     return std::nullopt;
 }
 
+// A picture whole: fitted into the panel (or refused, pointing to --fit), or a sheet of at most the
+// largest picture this program reads.
+enum class Whole { InThePanel, Sheet };
+
 std::variant<capture::Picture, BuildError> loadWhole(const std::string& path, const BuildOptions& options, int maxWidth, int maxHeight,
-                                                     bool fit) {
+                                                     bool fit, Whole whole = Whole::InThePanel) {
     auto loaded = capture::loadPicture(path, {.fit = fit, .background = options.background, .maxWidth = maxWidth,
                                               .maxHeight = maxHeight, .fitMode = options.fitMode});
     if (auto* error = std::get_if<capture::LoadError>(&loaded)) {
         if (error->kind == capture::LoadError::Kind::TooLarge) {
-            return cannotOpen(path, "it is larger than the panel's " + std::to_string(maxWidth) + " x " + std::to_string(maxHeight) +
-                                        (error->fittable ? "; use --fit" : ""));
+            const std::string size = std::to_string(maxWidth) + " x " + std::to_string(maxHeight);
+            if (whole == Whole::Sheet) return cannotOpen(path, "it is larger than a sprite sheet may be, " + size);
+            return cannotOpen(path, "it is larger than the panel's " + size + (error->fittable ? "; use --fit" : ""));
         }
         return BuildError{error->message, false, false};
     }
@@ -158,7 +163,7 @@ std::variant<int, BuildError> readSource(const AssetSource& source, const BuildO
         return 0;
     }
     case AssetSource::Kind::Sheet: {
-        auto sheet = loadWhole(source.path, options, capture::kMaxFitSide, capture::kMaxFitSide, false);
+        auto sheet = loadWhole(source.path, options, capture::kMaxFitSide, capture::kMaxFitSide, false, Whole::Sheet);
         if (auto* error = std::get_if<BuildError>(&sheet)) return *error;
         const auto& p = std::get<capture::Picture>(sheet);
         if (source.tileWidth < 1 || source.tileHeight < 1 || p.width % source.tileWidth || p.height % source.tileHeight) {
@@ -192,15 +197,55 @@ template <typename F> void inParallel(std::size_t n, F&& f) {
     tbb::parallel_for(std::size_t{0}, n, [&](std::size_t i) { f(i); });
 }
 
+// The fewest of 2, 4, 16 or 256 entries that hold the colours chosen.
+int paletteSizeFor(std::span<const std::int32_t> entries) {
+    const std::size_t colours = entries.size() / 3;
+    for (const int size : {2, 4, 16}) {
+        if (colours <= static_cast<std::size_t>(size)) return size;
+    }
+    return 256;
+}
+
+// The palette sizes an asset is stored at and the smaller kept: an asset of few colours takes fewer
+// bits a pixel at the fewest entries that hold them, but runs of whole bytes may compress better at
+// the most it was allowed.
+std::vector<int> paletteCandidates(std::span<const std::int32_t> entries, int allowed) {
+    if (allowed == 0) return {0};
+    const int fewest = paletteSizeFor(entries);
+    if (fewest >= allowed) return {allowed};
+    return {fewest, allowed};
+}
+
+std::size_t frameBytes(const Frame& frame) {
+    std::size_t bytes = 0;
+    for (const Part& part : frame.parts) bytes += part.data.size() + kPartBytes;
+    return bytes;
+}
+
+std::size_t storedBytes(const Asset& asset) {
+    std::size_t bytes = 0;
+    for (const Frame& frame : asset.frames) bytes += frameBytes(frame);
+    return bytes;
+}
+
 // One asset's frames: batches of frames read in order, then reduced, compared and encoded in parallel.
-std::variant<Asset, BuildError> convertAsset(const AssetSource& source, const BuildOptions& options,
-                                             std::span<const std::int32_t> entries) {
+// The frame is found to change where the panel would show a change, so the rectangles are the same at
+// every palette size: each is encoded at every candidate, one asset a candidate.
+std::variant<std::vector<Asset>, BuildError> convertAsset(const AssetSource& source, const BuildOptions& options,
+                                                          std::span<const std::int32_t> entries, std::span<const int> paletteSizes) {
     const FrameStyle& style = options.style;
+    std::vector<FrameStyle> styles;
+    for (const int size : paletteSizes) {
+        styles.push_back(style);
+        styles.back().storage.paletteSize = size;
+    }
     const bool whole = source.kind == AssetSource::Kind::Sheet; // tiles are drawn in any order
     const SendCost cost{panelBytesPerPixel(style.depth, style.storage), 12,
                         style.storage.mono && style.storage.monoLayout == codegen::MonoLayout::Pages ? 8 : 1, 8};
-    Asset asset;
-    asset.name = source.name;
+    SendCost runs = cost, one = cost;
+    runs.start = SendCost::Start::Runs;
+    one.maxRects = 1;
+    std::vector<Asset> assets(styles.size());
     PanelFrame previous;
     struct Pending {
         std::vector<std::int32_t> received;
@@ -212,22 +257,38 @@ std::variant<Asset, BuildError> convertAsset(const AssetSource& source, const Bu
     const auto flush = [&] {
         std::vector<PanelFrame> reduced(batch.size());
         inParallel(batch.size(), [&](std::size_t i) { reduced[i] = panelFrame(batch[i].received, received, style, entries); });
-        std::vector<Frame> frames(batch.size());
+        std::vector<std::vector<Frame>> frames(styles.size(), std::vector<Frame>(batch.size()));
         inParallel(batch.size(), [&](std::size_t i) {
             const PanelFrame* before = i > 0 ? &reduced[i - 1] : previous.values.empty() ? nullptr : &previous;
-            const std::vector<Rect> rects = before && !whole ? changedRects(before->values, reduced[i].values, received.width, received.height, cost)
-                                                             : std::vector<Rect>{{0, 0, received.width, received.height}};
-            frames[i].delayMs = batch[i].delayMs;
-            for (const Rect& r : rects) frames[i].parts.push_back({r, partData(reduced[i], r, style)});
+            // Three ways to cover the changes: a staircase of rows, bands of rows changed one after the
+            // other, and one rectangle around them all. The first two split only where that sends the
+            // panel fewer bytes; of the three, the one that takes the fewest bytes of flash is kept.
+            std::vector<std::vector<Rect>> ways = {{{0, 0, received.width, received.height}}};
+            if (before && !whole) {
+                ways = {changedRects(before->values, reduced[i].values, received.width, received.height, cost),
+                        changedRects(before->values, reduced[i].values, received.width, received.height, runs),
+                        changedRects(before->values, reduced[i].values, received.width, received.height, one)};
+            }
+            for (std::size_t s = 0; s < styles.size(); ++s) {
+                std::optional<Frame> best;
+                for (const auto& rects : ways) {
+                    Frame frame{batch[i].delayMs, {}};
+                    for (const Rect& r : rects) frame.parts.push_back({r, partData(reduced[i], r, styles[s])});
+                    if (!best || frameBytes(frame) < frameBytes(*best)) best = std::move(frame);
+                    if (rects.empty()) break;
+                }
+                frames[s][i] = std::move(*best);
+            }
         });
         if (!reduced.empty()) previous = std::move(reduced.back());
-        for (Frame& f : frames) asset.frames.push_back(std::move(f));
+        for (std::size_t s = 0; s < styles.size(); ++s) {
+            for (Frame& f : frames[s]) assets[s].frames.push_back(std::move(f));
+        }
         batch.clear();
     };
     const FrameCallback take = [&](const capture::Picture& picture, int delayMs) -> std::optional<BuildError> {
         const Size opened{picture.width, picture.height};
-        const Size panel = codegen::panelSize(opened, style.panel);
-        if (batch.empty() && asset.frames.empty()) received = panel;
+        if (batch.empty() && assets[0].frames.empty()) received = codegen::panelSize(opened, style.panel);
         batch.push_back({toPanel(componentsOf(picture), opened, style), delayMs});
         if (batch.size() >= batchSize) flush();
         return std::nullopt;
@@ -235,10 +296,13 @@ std::variant<Asset, BuildError> convertAsset(const AssetSource& source, const Bu
     auto loops = readSource(source, options, openedFrame(options), take);
     if (auto* error = std::get_if<BuildError>(&loops)) return *error;
     flush();
-    asset.width = received.width;
-    asset.height = received.height;
-    asset.loops = std::get<int>(loops);
-    return asset;
+    for (Asset& asset : assets) {
+        asset.name = source.name;
+        asset.width = received.width;
+        asset.height = received.height;
+        asset.loops = std::get<int>(loops);
+    }
+    return assets;
 }
 
 // The colours of every frame of a source, for its palette.
@@ -310,27 +374,48 @@ std::variant<Pack, BuildError> buildPack(const std::vector<AssetSource>& sources
                 for (const auto& count : counts) all.add(*count);
                 const std::vector<std::int32_t> shared = codegen::chooseEntries(all, colours);
                 for (auto& e : entries) e = shared;
-                pack.palettes.push_back(codegen::paletteBytes(shared, colours, options.style.depth, options.style.byteOrder));
             } else {
                 inParallel(sources.size(), [&](std::size_t i) { entries[i] = codegen::chooseEntries(*counts[i], colours); });
-                for (const auto& e : entries) {
-                    pack.palettes.push_back(codegen::paletteBytes(e, colours, options.style.depth, options.style.byteOrder));
-                }
             }
         }
-        std::vector<std::optional<Asset>> assets(sources.size());
+        // A shared palette has one size for every asset: the candidates of its entries, for all.
+        std::vector<std::vector<int>> candidates(sources.size());
+        for (std::size_t i = 0; i < sources.size(); ++i) candidates[i] = paletteCandidates(entries[i], colours);
+        std::vector<std::vector<Asset>> converted(sources.size());
         if (auto error = forEachSource(sources.size(), options, [&](std::size_t i) -> std::optional<BuildError> {
-                auto converted = convertAsset(sources[i], options, entries[i]);
-                if (auto* e = std::get_if<BuildError>(&converted)) return *e;
-                assets[i].emplace(std::get<Asset>(std::move(converted)));
+                auto assets = convertAsset(sources[i], options, entries[i], candidates[i]);
+                if (auto* e = std::get_if<BuildError>(&assets)) return *e;
+                converted[i] = std::get<std::vector<Asset>>(std::move(assets));
                 return std::nullopt;
             })) {
             result = *error;
             return;
         }
-        for (std::size_t i = 0; i < assets.size(); ++i) {
-            if (colours > 0) assets[i]->palette = options.sharedPalette ? 0 : static_cast<int>(i);
-            pack.assets.push_back(std::move(*assets[i]));
+        // Each asset at its smaller size; with a shared palette, the size whose assets are smaller in all.
+        std::vector<std::size_t> chosen(sources.size(), 0);
+        if (options.sharedPalette && !sources.empty()) {
+            std::vector<std::size_t> totals(candidates[0].size(), 0);
+            for (const auto& assets : converted) {
+                for (std::size_t c = 0; c < assets.size(); ++c) totals[c] += storedBytes(assets[c]);
+            }
+            const auto best = static_cast<std::size_t>(std::min_element(totals.begin(), totals.end()) - totals.begin());
+            chosen.assign(sources.size(), best);
+            pack.palettes.push_back(codegen::paletteBytes(entries[0], candidates[0][best], options.style.depth, options.style.byteOrder));
+        } else {
+            for (std::size_t i = 0; i < sources.size(); ++i) {
+                const auto& assets = converted[i];
+                for (std::size_t c = 1; c < assets.size(); ++c) {
+                    if (storedBytes(assets[c]) < storedBytes(assets[chosen[i]])) chosen[i] = c;
+                }
+                if (colours > 0) {
+                    pack.palettes.push_back(codegen::paletteBytes(entries[i], candidates[i][chosen[i]], options.style.depth, options.style.byteOrder));
+                }
+            }
+        }
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            Asset& asset = converted[i][chosen[i]];
+            if (colours > 0) asset.palette = options.sharedPalette ? 0 : static_cast<int>(i);
+            pack.assets.push_back(std::move(asset));
         }
         result = std::move(pack);
     });

@@ -41,8 +41,7 @@ std::vector<Rect> changedRects(std::span<const std::uint32_t> before, std::span<
             x1 = std::max(x1, right);
         }
         if (x0 >= x1) continue;
-        // Consecutive changed groups are one band from the start.
-        if (!bands.empty() && bands.back().y1 == g) {
+        if (cost.start == SendCost::Start::Runs && !bands.empty() && bands.back().y1 == g) {
             bands.back() = merged(bands.back(), {g, gEnd, x0, x1});
         } else {
             bands.push_back({g, gEnd, x0, x1});

@@ -34,6 +34,7 @@ if [ "${1:-}" = "--bench" ]; then
         libvips-tools      # vipsthumbnail: the fit benchmark's yardstick for a JPEG
         pngquant           # the palette benchmark's yardstick for quality and time
         gifsicle           # the pack benchmark's yardstick for an animation's bytes
+        time               # GNU time: a conversion's own peak memory, apart from the benchmark's
     )
 fi
 
