@@ -150,9 +150,11 @@ bool paletteQuality(const std::string& cli, const fs::path& data, int runs) {
         std::printf("palette: pngquant is not installed (scripts/install-deps.sh --bench), skipped\n");
         return true;
     }
-    std::printf("palette quality at 16 Bit: PSNR of what the panel shows (dB), goal: at least pngquant's - 0.5;\n"
-                "whole process, median of %d in turns, goal: at most pngquant's time\n", runs);
-    std::printf("| picture | colours | ours | pngquant, read at 16 Bit | quality | ours, ms | pngquant, ms | time |\n|---|---|---|---|---|---|---|---|\n");
+    std::printf("palette quality at 16 Bit: PSNR of what the panel shows (dB), goal: at least pngquant's - 0.5, dithered\n"
+                "or not (ours undithered against pngquant --nofs); whole process, median of %d in turns, goal: at most\n"
+                "pngquant's time\n", runs);
+    std::printf("| picture | colours | ours | pngquant, read at 16 Bit | pngquant --nofs | quality | ours, ms | pngquant, ms | time |\n"
+                "|---|---|---|---|---|---|---|---|---|\n");
     const std::pair<const char*, Rgb> pictures[] = {{"photo-like", photo(240, 320)}, {"artwork", artwork()}};
     for (const auto& [name, picture] : pictures) {
         const fs::path source = data / (std::string(name) + ".png");
@@ -163,18 +165,23 @@ bool paletteQuality(const std::string& cli, const fs::path& data, int runs) {
             const std::vector<std::string> oursRun = {cli, "code", "--panel", "240x320", "--size-header", "16", "--depth", "16", "--palette", colours,
                                                       "--hex", hex, source.string()};
             const std::vector<std::string> theirsRun = {pngquant, "--force", "--output", theirs, colours, source.string()};
+            const std::string plainTheirs = (data / "theirs-nofs.png").string(), plainTheirs16 = (data / "theirs16-nofs.png").string();
+            const std::vector<std::string> plainRun = {pngquant, "--force", "--nofs", "--output", plainTheirs, colours, source.string()};
             std::vector<std::string> preview = oursRun;
             preview.insert(preview.end() - 1, {"--preview", ours});
             if (benchspawn::timedRun(preview) < 0 || benchspawn::timedRun(theirsRun) < 0 ||
-                benchspawn::timedRun({cli, "code", "--panel", "240x320", "--size-header", "16", "--depth", "16", "--preview", theirs16, theirs}) < 0) {
+                benchspawn::timedRun({cli, "code", "--panel", "240x320", "--size-header", "16", "--depth", "16", "--preview", theirs16, theirs}) < 0 ||
+                benchspawn::timedRun(plainRun) < 0 ||
+                benchspawn::timedRun({cli, "code", "--panel", "240x320", "--size-header", "16", "--depth", "16", "--preview", plainTheirs16, plainTheirs}) < 0) {
                 std::fprintf(stderr, "palette benchmark: a run failed\n");
                 return false;
             }
-            const double mine = psnr(picture, readPng(ours)), yardstick = psnr(picture, readPng(theirs16));
+            const double mine = psnr(picture, readPng(ours)), yardstick = psnr(picture, readPng(theirs16)),
+                         plainYardstick = psnr(picture, readPng(plainTheirs16));
             double oursMs = 0, theirsMs = 0;
             if (!timeBoth(oursRun, theirsRun, runs, oursMs, theirsMs)) return false;
-            std::printf("| %s | %s | %.2f | %.2f | %s | %.1f | %.1f | %s |\n", name, colours, mine, yardstick,
-                        verdict(mine >= yardstick - 0.5), oursMs, theirsMs, verdict(oursMs <= theirsMs));
+            std::printf("| %s | %s | %.2f | %.2f | %.2f | %s | %.1f | %.1f | %s |\n", name, colours, mine, yardstick, plainYardstick,
+                        verdict(mine >= std::max(yardstick, plainYardstick) - 0.5), oursMs, theirsMs, verdict(oursMs <= theirsMs));
         }
     }
     return true;

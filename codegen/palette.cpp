@@ -96,12 +96,16 @@ LiqPtr<liq_attr> paletteAttr(int colours) {
     LiqPtr<liq_attr> attr(liq_attr_create());
     if (!attr) throw std::runtime_error("the palette could not be made: out of memory");
     check(liq_set_max_colors(attr.get(), colours), "colours");
-    // Speed 6 of libimagequant's 1 to 10 (4 by default): on the benchmark's photo at 256 colours, 0.1 dB
-    // below the default in four fifths of the time; alike elsewhere. Telling it to ignore the bits the
-    // panel drops (posterization) cost 2 dB on artwork at 16 colours.
-    check(liq_set_speed(attr.get(), 6), "speed");
+    // Speed 3 of libimagequant's 1 to 10 (4 by default): on the benchmark's photo at 256 colours, within
+    // 0.5 dB of pngquant --nofs where speed 6 was 0.6 below, and still faster than pngquant as a whole
+    // process. Telling it to ignore the bits the panel drops (posterization) cost 2 dB on artwork at 16
+    // colours.
+    check(liq_set_speed(attr.get(), 3), "speed");
     return attr;
 }
+
+// Each chosen colour moved to the nearest the panel shows, each once: their parts, three each.
+std::vector<std::int32_t> panelEntries(const liq_result* chosen, Depth depth);
 
 // libimagequant chooses the colours among those the panel can show, counted once each; each chosen one
 // is moved to the nearest the panel shows. Returns their parts, three each.
@@ -117,11 +121,30 @@ std::vector<std::int32_t> quantisedEntries(std::span<const std::int32_t> colourP
     liq_result* chosen = nullptr;
     check(liq_histogram_quantize(counted.get(), attr.get(), &chosen), "quantising");
     LiqPtr<liq_result> first(chosen);
+    return panelEntries(first.get(), depth);
+}
 
+// The same for one picture: given the picture itself (its colours as the panel shows them, pixel by
+// pixel), libimagequant also weighs where in it each colour stands, as it does for pngquant.
+std::vector<std::int32_t> quantisedPictureEntries(std::span<const std::int32_t> reducedParts, PictureSize size, Depth depth, int colours) {
+    const LiqPtr<liq_attr> attr = paletteAttr(colours);
+    const std::size_t pixels = size.pixels();
+    std::vector<liq_color> levels(pixels);
+    for (std::size_t i = 0; i < pixels; ++i) levels[i] = levelsOf(reducedParts, i, depth);
+    LiqPtr<liq_image> image(liq_image_create_rgba(attr.get(), levels.data(), size.width, size.height, 0));
+    if (!image) throw std::runtime_error("the palette could not be made: the picture was refused");
+    liq_result* chosen = nullptr;
+    check(liq_image_quantize(image.get(), attr.get(), &chosen), "quantising");
+    LiqPtr<liq_result> first(chosen);
+    return panelEntries(first.get(), depth);
+}
+
+std::vector<std::int32_t> panelEntries(const liq_result* chosen, Depth depth) {
     // The chosen colours at the depth, each once.
     std::vector<std::int32_t> entryParts;
     std::vector<liq_color> levels;
-    const liq_palette* found = liq_get_palette(first.get());
+    // liq_get_palette takes its result as changeable, but only reads it.
+    const liq_palette* found = liq_get_palette(const_cast<liq_result*>(chosen));
     for (unsigned i = 0; i < found->count; ++i) {
         const liq_color c = found->entries[i];
         const std::int32_t parts[3] = {reduceComponent(c.r, depth, Channel::Red), reduceComponent(c.g, depth, Channel::Green),
@@ -188,7 +211,7 @@ std::vector<std::uint32_t> remappedDithered(std::span<const std::int32_t> compon
 // dithered, libimagequant's remapping onto exactly the entries.
 Palette quantised(std::span<const std::int32_t> components, PictureSize size, Depth depth, int colours, Dither dither,
                   const ReducedColours& reduced) {
-    const std::vector<std::int32_t> entryParts = quantisedEntries(reduced.parts, reduced.counts, depth, colours);
+    const std::vector<std::int32_t> entryParts = quantisedPictureEntries(reduceComponents(components, depth), size, depth, colours);
     const std::vector<liq_color> levels = entryLevels(entryParts, depth);
     if (dither == Dither::ErrorDiffusion) return inOrderOfUse(entryParts, remappedDithered(components, size, colours, levels));
     // Each colour's nearest entry once, then each pixel's.

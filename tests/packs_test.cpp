@@ -268,7 +268,7 @@ TEST(PackDamage, NeverReadsOutsideThePack) {
     ASSERT_TRUE(packs::playPack(pack));
     const std::size_t index = 20 + 16 + 4 * 8; // the header, the asset and the frames
     int refused = 0;
-    for (std::size_t at = 0; at < index + 16 * 8; ++at) {
+    for (std::size_t at = 0; at < std::min(pack.size(), index + 16 * 8); ++at) {
         for (const int value : {0x00, 0xFF, 0x80}) {
             auto damaged = pack;
             damaged[at] = static_cast<std::uint8_t>(damaged[at] ^ value ^ 0x5A);
