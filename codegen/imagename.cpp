@@ -29,7 +29,7 @@ std::string imageNameFromPath(std::string_view path) {
     const std::size_t cut = path.find_last_of("/\\");
     const std::string_view piece = cut == std::string_view::npos ? path : path.substr(cut + 1);
     // A picture's own extension goes whole, whatever its length or case: photo.jpeg gives photo.
-    for (std::string_view extension : {".bmp", ".png", ".jpg", ".jpeg", ".gif"}) {
+    for (std::string_view extension : {".bmp", ".png", ".jpg", ".jpeg", ".gif", ".webp", ".apng"}) {
         if (piece.size() < extension.size()) continue;
         const std::string_view tail = piece.substr(piece.size() - extension.size());
         const bool same = std::equal(tail.begin(), tail.end(), extension.begin(),

@@ -6,7 +6,7 @@
 namespace quorvane::codegen {
 
 // The image's name from the path it was opened from: the last piece of the path, split at "/" and at "\",
-// less its extension when that is .bmp, .png, .jpg, .jpeg or .gif in any case ("photo.jpeg" gives
+// less its extension when that is .bmp, .png, .jpg, .jpeg, .gif, .webp or .apng in any case ("photo.jpeg" gives
 // "photo"), and otherwise less its last four characters. A last piece of fewer than four characters
 // has no extension to drop and is kept whole, so "/img/ab" gives "ab" and "/img/" gives "".
 std::string imageNameFromPath(std::string_view path);

@@ -27,6 +27,7 @@ TEST(ImageName, FromPaths) {
         {"/img/photo.JPEG", "photo"},
         {"/img/logo.Png", "logo"},
         {"/img/a.gif", "a"},
+        {"/img/spinner.WebP", "spinner"},
         {"/img/.jpeg", ""},
         {"/img/scan.tiff", "scan."},
         {"/img/shot.jpeg2", "shot.j"},

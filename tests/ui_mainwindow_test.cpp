@@ -181,7 +181,7 @@ TEST_F(RealMainWindow, OpenDialogTitleAndAnyCaseFilter) {
     for (const char* name : {"logo.bmp", "LOGO.BMP", "Logo.Bmp"}) EXPECT_TRUE(matches(filters[0], name)) << name;
     for (const char* name : {"logo.png", "logo.bmp.txt"}) EXPECT_FALSE(matches(filters[0], name)) << name;
     EXPECT_TRUE(filters[1].startsWith("Pictures ("));
-    for (const char* name : {"a.bmp", "a.PNG", "a.Jpg", "a.jpeg", "a.JPEG", "a.gif"}) EXPECT_TRUE(matches(filters[1], name)) << name;
+    for (const char* name : {"a.bmp", "a.PNG", "a.Jpg", "a.jpeg", "a.JPEG", "a.gif", "a.WebP"}) EXPECT_TRUE(matches(filters[1], name)) << name;
     for (const char* name : {"a.tiff", "a.png.txt"}) EXPECT_FALSE(matches(filters[1], name)) << name;
 }
 

@@ -286,7 +286,7 @@ void MainWindow::setOpenDialog(const std::string& title, const std::string& filt
     openTitle_ = toQt(title);
     // The design's filter stays first and chosen; the second lists every kind of picture the loader reads.
     openFilter_ = QString("%1 (%2);;Pictures (%3)")
-                      .arg(toQt(filterName), anyCase(toQt(pattern)), anyCase("*.bmp *.png *.jpg *.jpeg *.gif"));
+                      .arg(toQt(filterName), anyCase(toQt(pattern)), anyCase("*.bmp *.png *.jpg *.jpeg *.gif *.webp"));
 }
 
 // The dialog starts where the user last found a picture, in this run or an earlier one.
