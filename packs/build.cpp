@@ -8,6 +8,7 @@
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -265,9 +266,12 @@ std::variant<std::vector<Asset>, BuildError> convertAsset(const AssetSource& sou
             // panel fewer bytes; of the three, the one that takes the fewest bytes of flash is kept.
             std::vector<std::vector<Rect>> ways = {{{0, 0, received.width, received.height}}};
             if (before && !whole) {
-                ways = {changedRects(before->values, reduced[i].values, received.width, received.height, cost),
-                        changedRects(before->values, reduced[i].values, received.width, received.height, runs),
-                        changedRects(before->values, reduced[i].values, received.width, received.height, one)};
+                ways.clear();
+                for (const SendCost* way : std::initializer_list<const SendCost*>{&cost, &runs, &one}) {
+                    auto rects = changedRects(before->values, reduced[i].values, received.width, received.height, *way);
+                    // The same rectangles another way found are not encoded twice.
+                    if (std::find(ways.begin(), ways.end(), rects) == ways.end()) ways.push_back(std::move(rects));
+                }
             }
             for (std::size_t s = 0; s < styles.size(); ++s) {
                 std::optional<Frame> best;
