@@ -113,6 +113,10 @@ TEST_F(CliPack, WritesTheArrayHeaderHexAndPreviewThatFirmwarePlays) {
                            path("blink.gif")});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err, "") << "no progress line on a pipe";
+    const auto drawn = run({cli, "pack", "--progress", "--output", path("p.c"), path("icons")});
+    EXPECT_EQ(drawn.err.rfind("\rquorvane-cli pack: 1/3 assets", 0), 0u) << drawn.err;
+    EXPECT_EQ(drawn.err.back(), '\r') << "the line is cleared at the end";
+    EXPECT_EQ(run({cli, "pack", "--progress", "--quiet", "--output", path("p.c"), path("icons")}).err, "");
     const std::string header = proctest::slurp(dir / "assets.h"), source = proctest::slurp(dir / "assets.c");
     const std::string hex = proctest::slurp(dir / "assets.bin");
     EXPECT_EQ(valuesOf(source), std::vector<std::uint8_t>(hex.begin(), hex.end())) << "the array is the raw file, byte for byte";
