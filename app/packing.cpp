@@ -39,7 +39,7 @@ void Packing::setChoices(const PackChoices& choices) {
 }
 
 void Packing::addInputs(const std::vector<std::string>& paths) {
-    for (const std::string& path : paths) inputs_.push_back({packs::PackInput::Kind::Path, path});
+    for (const std::string& path : paths) inputs_.push_back({.kind = packs::PackInput::Kind::Path, .path = path, .delayMs = {}});
     if (!paths.empty()) convert();
 }
 

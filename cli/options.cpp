@@ -297,6 +297,9 @@ Command parsePack(std::span<const std::string_view> args) {
         const auto is = [&](std::string_view option) { return arg == option || arg.starts_with(std::string(option) + "="); };
         if (!arg.starts_with("--")) {
             packs::PackInput input = next.value_or(packs::PackInput{});
+            if (input.delayMs && input.kind == packs::PackInput::Kind::Path) {
+                return UsageError{"--delay applies to --frames and --sheet, which " + std::string(arg) + " is not given with"};
+            }
             input.path = std::string(arg);
             pack.inputs.push_back(std::move(input));
             next.reset();
@@ -315,9 +318,9 @@ Command parsePack(std::span<const std::string_view> args) {
         } else if (is("--delay")) {
             const auto value = valueOf("--delay");
             if (!value) return UsageError{"--delay needs a value"};
-            if (auto refusal = take(pending().delayMs, parseWhole(*value, 0, 65535), "--delay", "milliseconds from 0 to 65535", *value)) {
-                return UsageError{*refusal};
-            }
+            const auto delay = parseWhole(*value, 0, 65535);
+            if (!delay) return UsageError{"--delay must be milliseconds from 0 to 65535, not \"" + std::string(*value) + "\""};
+            pending().delayMs = *delay;
         } else if (arg == "--frames") {
             if (pending().kind == packs::PackInput::Kind::Sheet) return UsageError{"--frames and --sheet cannot both describe one INPUT"};
             pending().kind = packs::PackInput::Kind::Frames;

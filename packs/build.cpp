@@ -23,11 +23,6 @@ namespace {
 
 using Size = codegen::PictureSize;
 
-// A failure while reading, in the words of the picture loader.
-struct Failure {
-    BuildError error;
-};
-
 BuildError cannotOpen(const std::string& path, const std::string& reason) {
     return {"Cannot open " + path + ": " + reason + ".", false, false};
 }
@@ -134,6 +129,9 @@ std::variant<int, BuildError> readSource(const AssetSource& source, const BuildO
         if (auto reason = openFile(source.path, file)) return cannotOpen(source.path, *reason);
         capture::ByteSource bytes(file.fd, file.size);
         if (capture::isAnimationFile(bytes)) {
+            if (file.size > capture::kMaxFitFileBytes) {
+                return cannotOpen(source.path, "the file is larger than any animation this program can open");
+            }
             FramesOf receiver(options, frame, callback);
             const auto error = capture::readFrames(bytes, receiver, std::uint64_t{capture::kMaxFitSide} * capture::kMaxFitSide);
             if (receiver.error) return *receiver.error;
@@ -182,7 +180,7 @@ std::variant<int, BuildError> readSource(const AssetSource& source, const BuildO
                 }
                 auto fitted = inFrame(std::move(tile), options, frame);
                 if (auto* refusal = std::get_if<std::string>(&fitted)) return cannotOpen(source.path, "its tiles: " + *refusal);
-                if (auto error = callback(std::get<capture::Picture>(fitted), 0)) return *error;
+                if (auto error = callback(std::get<capture::Picture>(fitted), source.delayMs)) return *error;
             }
         }
         return 0;

@@ -25,7 +25,7 @@ struct AssetSource {
     Kind kind = Kind::Picture;
     std::string path;               // the picture, the sheet, or the folder of the frames
     std::vector<std::string> files; // Frames: the pictures
-    int delayMs = 100;              // Frames: every frame's delay
+    int delayMs = 100;              // Frames and Sheet: every frame's delay
     int tileWidth = 0, tileHeight = 0;
     std::string name;               // a C identifier
 };

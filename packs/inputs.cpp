@@ -108,14 +108,14 @@ std::variant<std::vector<AssetSource>, std::string> assetSources(const std::vect
         switch (input.kind) {
         case PackInput::Kind::Frames: {
             if (!folder) return "Cannot open " + input.path + ": --frames takes a folder of pictures.";
-            AssetSource source{AssetSource::Kind::Frames, input.path, picturesIn(input.path), input.delayMs, 0, 0, {}};
+            AssetSource source{AssetSource::Kind::Frames, input.path, picturesIn(input.path), input.delayMs.value_or(100), 0, 0, {}};
             if (source.files.empty()) return "Cannot open " + input.path + ": the folder holds no picture.";
             sources.push_back(std::move(source));
             wanted.push_back(stem(input.path));
             break;
         }
         case PackInput::Kind::Sheet:
-            sources.push_back({AssetSource::Kind::Sheet, input.path, {}, 0, input.tileWidth, input.tileHeight, {}});
+            sources.push_back({AssetSource::Kind::Sheet, input.path, {}, input.delayMs.value_or(0), input.tileWidth, input.tileHeight, {}});
             wanted.push_back(stem(input.path));
             break;
         case PackInput::Kind::Path:

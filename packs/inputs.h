@@ -4,6 +4,7 @@
 
 #include "packs/build.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -15,7 +16,7 @@ struct PackInput {
     enum class Kind { Path, Frames, Sheet };
     Kind kind = Kind::Path;
     std::string path;
-    int delayMs = 100;                 // Frames
+    std::optional<int> delayMs;        // each frame's, for Frames (100 unless given) and Sheet (0)
     int tileWidth = 0, tileHeight = 0; // Sheet
 };
 

@@ -75,6 +75,7 @@ TEST_F(CliPack, RefusalsNameWhatIsWrongAndWriteNothing) {
         {{"pack", "--shared-palette", path("blink.gif")}, 2, "--shared-palette applies to --palette only"},
         {{"pack", "--jobs", "0", path("blink.gif")}, 2, "--jobs must be"},
         {{"pack", "--size-header", "16", path("blink.gif")}, 2, "--size-header does not apply to pack"},
+        {{"pack", "--delay", "50", path("blink.gif")}, 2, "--delay applies to --frames and --sheet"},
         {{"pack", path("text.png")}, 1, "text.png"},
         {{"pack", path("empty")}, 1, "the folder holds no picture"},
         {{"pack", path("wide.bmp")}, 1, "larger than the panel's 132 x 132; use --fit"},
@@ -109,7 +110,7 @@ TEST_F(CliPack, WritesTheArrayHeaderHexAndPreviewThatFirmwarePlays) {
     fs::create_directories(dir / "preview");
     const auto made = run({cli, "pack", "--target", "arm", "--depth", "16", "--compress", "auto", "--palette", "16", "--name", "assets",
                            "--header", path("assets.h"), "--output", path("assets.c"), "--hex", path("assets.bin"), "--preview",
-                           path("preview"), path("icons"), "--frames", "--delay", "70", path("walk"), "--sheet", "2x2", path("sheet.bmp"),
+                           path("preview"), path("icons"), "--frames", "--delay", "70", path("walk"), "--delay", "30", "--sheet", "2x2", path("sheet.bmp"),
                            path("blink.gif")});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err, "") << "no progress line on a pipe";
@@ -120,6 +121,11 @@ TEST_F(CliPack, WritesTheArrayHeaderHexAndPreviewThatFirmwarePlays) {
     const std::string header = proctest::slurp(dir / "assets.h"), source = proctest::slurp(dir / "assets.c");
     const std::string hex = proctest::slurp(dir / "assets.bin");
     EXPECT_EQ(valuesOf(source), std::vector<std::uint8_t>(hex.begin(), hex.end())) << "the array is the raw file, byte for byte";
+    const auto assets = quorvane::packs::playPack(std::vector<std::uint8_t>(hex.begin(), hex.end()));
+    ASSERT_TRUE(assets && assets->size() == 6);
+    EXPECT_EQ((*assets)[3].frames[1].delayMs, 70) << "walk";
+    EXPECT_EQ((*assets)[4].frames[2].delayMs, 30) << "sheet";
+    EXPECT_EQ((*assets)[5].frames[0].delayMs, 50) << "blink: the GIF's own";
     EXPECT_NE(source.find("const unsigned char assets[" + std::to_string(hex.size()) + "] = {"), std::string::npos) << source.substr(0, 200);
     EXPECT_TRUE(std::regex_search(header, std::regex("ASSETS__1UP = 0,\\s+ASSETS_ICON2 = 1,\\s+ASSETS_ICON10 = 2,\\s+ASSETS_WALK = 3,\\s+"
                                                      "ASSETS_SHEET = 4,\\s+ASSETS_BLINK = 5,\\s+ASSETS_COUNT")))
