@@ -66,7 +66,7 @@ std::optional<Chunk> nextChunk(ByteSource& file, std::string& error) {
     }
     chunk.data.resize(length);
     std::uint8_t crc[4];
-    if (!file.readAll(chunk.data.data(), length) || !file.readAll(crc, 4)) {
+    if ((length > 0 && !file.readAll(chunk.data.data(), length)) || !file.readAll(crc, 4)) {
         error = file.shortReadReason();
         return std::nullopt;
     }

@@ -66,6 +66,12 @@ inline std::vector<std::uint8_t> animatedGif(int width, int height, const std::v
             }
         }
         if (local) GifFreeMapObject(local);
+        // giflib keeps its own copy of a local table and, given none for the next frame, forgets it
+        // without freeing it.
+        if (file->Image.ColorMap) {
+            GifFreeMapObject(file->Image.ColorMap);
+            file->Image.ColorMap = nullptr;
+        }
     }
     EGifCloseFile(file, &error);
     if (map) GifFreeMapObject(map);
