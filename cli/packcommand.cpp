@@ -1,7 +1,7 @@
 #include "cli/packcommand.h"
 
+#include "cli/outputs.h"
 #include "cli/progress.h"
-#include "codegen/atomicfile.h"
 #include "codegen/imagename.h"
 #include "codegen/pngfile.h"
 #include "packs/build.h"
@@ -9,8 +9,6 @@
 #include "packs/playback.h"
 
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -35,17 +33,18 @@ std::string packName(const CodeCommand& code) {
     return "pack";
 }
 
-struct Output {
+// A file to write, with its bytes.
+struct File {
     std::string path;
     std::vector<std::uint8_t> bytes;
 };
 
 // The preview's pictures: every frame of every asset as the decoder plays it, laid over the one before.
-std::variant<std::vector<Output>, std::string> previewFiles(const std::string& folder, std::span<const std::uint8_t> bytes,
+std::variant<std::vector<File>, std::string> previewFiles(const std::string& folder, std::span<const std::uint8_t> bytes,
                                                             const packs::Pack& pack, const packs::FrameStyle& style) {
     const auto played = packs::playPack(bytes);
     if (!played || played->size() != pack.assets.size()) return std::string("the pack does not play back");
-    std::vector<Output> files;
+    std::vector<File> files;
     for (std::size_t a = 0; a < played->size(); ++a) {
         const auto shown = packs::shownFrames((*played)[a], style);
         if (!shown) return "the asset " + pack.assets[a].name + " does not play back";
@@ -58,13 +57,6 @@ std::variant<std::vector<Output>, std::string> previewFiles(const std::string& f
         }
     }
     return files;
-}
-
-std::optional<std::string> missingFolder(const std::string& path) {
-    const fs::path folder = fs::path(path).parent_path();
-    std::error_code ignored;
-    if (folder.empty() || fs::is_directory(folder, ignored)) return std::nullopt;
-    return "Cannot write " + path + ": " + std::strerror(fs::exists(folder, ignored) ? ENOTDIR : ENOENT) + ".";
 }
 
 // Make's rule: the first output, then every input, blanks escaped.
@@ -132,7 +124,7 @@ int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bo
     const codegen::ArrayText text =
         packs::packSource(name, code.target, bytes, {.columns = code.columns, .radix = code.radix, .headerName = headerName});
     // Everything is made before anything is written: a failure leaves no output half made.
-    std::vector<Output> outputs;
+    std::vector<File> outputs;
     if (code.output) {
         const std::string source = text.joined("\n") + '\n';
         outputs.push_back({*code.output, {source.begin(), source.end()}});
@@ -153,34 +145,17 @@ int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bo
             err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << *reason << '\n';
             return kFailed;
         }
-        for (Output& file : std::get<std::vector<Output>>(files)) outputs.push_back(std::move(file));
+        for (File& file : std::get<std::vector<File>>(files)) outputs.push_back(std::move(file));
     }
     if (command.depfile) {
         const std::string target = outputs.empty() ? *command.depfile : outputs.front().path;
         const std::string rule = depfileText(target, assets, command.inputs);
         outputs.push_back({*command.depfile, {rule.begin(), rule.end()}});
     }
-    for (const Output& output : outputs) {
-        if (const auto missing = missingFolder(output.path)) {
-            err << "quorvane-cli: " << *missing << '\n';
-            return kFailed;
-        }
-    }
-    for (const Output& output : outputs) {
-        if (const auto error = codegen::writeFileAtomically(output.path, output.bytes)) {
-            err << "quorvane-cli: " << *error << '\n';
-            return kFailed;
-        }
-    }
-    if (!code.output) {
-        text.write(out, "\n");
-        out << '\n';
-        out.flush();
-        if (!out) {
-            err << "quorvane-cli: cannot write the array text to standard output\n";
-            return kFailed;
-        }
-    }
+    std::vector<Output> written;
+    for (const File& file : outputs) written.push_back({file.path, file.bytes});
+    if (!writeOutputs(written, err)) return kFailed;
+    if (!code.output && !writeText(text, out, err)) return kFailed;
     return kOk;
 }
 

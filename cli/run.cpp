@@ -2,9 +2,9 @@
 
 #include "capture/capture.h"
 #include "cli/options.h"
+#include "cli/outputs.h"
 #include "cli/packcommand.h"
 
-#include "codegen/atomicfile.h"
 #include "codegen/decoderimage.h"
 #include "codegen/display.h"
 #include "codegen/displays.h"
@@ -14,12 +14,9 @@
 #include "codegen/pngfile.h"
 #include "colorconv/colorcodes.h"
 
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 #include <unistd.h>
 
@@ -33,14 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
-
-// Why a file cannot be written for want of its folder, in the words the writer would have used.
-std::optional<std::string> missingFolder(const std::string& path) {
-    const fs::path folder = fs::path(path).parent_path();
-    std::error_code ignored;
-    if (folder.empty() || fs::is_directory(folder, ignored)) return std::nullopt;
-    return "Cannot write " + path + ": " + std::strerror(fs::exists(folder, ignored) ? ENOTDIR : ENOENT) + ".";
-}
 
 int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     // The picture as opened may be as wide and high as the panel turned back by the rotation.
@@ -86,10 +75,6 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
 
     // Everything is computed before anything is written: a failure leaves no output half made. The
     // outputs are views of what is computed, not copies: a 320 x 480 picture's text is megabytes.
-    struct Output {
-        std::string path;
-        std::span<const std::uint8_t> bytes;
-    };
     const auto bytesOf = [](const std::string& s) {
         return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
     };
@@ -111,28 +96,8 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
         png = std::move(*encoded);
         outputs.push_back({*code.preview, png});
     }
-    // A folder that is not there fails every file meant for it: find out before the first is written.
-    for (const Output& output : outputs) {
-        if (const auto missing = missingFolder(output.path)) {
-            err << "quorvane-cli: " << *missing << '\n';
-            return kFailed;
-        }
-    }
-    for (const Output& output : outputs) {
-        if (const auto error = codegen::writeFileAtomically(output.path, output.bytes)) {
-            err << "quorvane-cli: " << *error << '\n';
-            return kFailed;
-        }
-    }
-    if (!code.output) {
-        result.text.write(out, "\n");
-        out << '\n';
-        out.flush();
-        if (!out) {
-            err << "quorvane-cli: cannot write the array text to standard output\n";
-            return kFailed;
-        }
-    }
+    if (!writeOutputs(outputs, err)) return kFailed;
+    if (!code.output && !writeText(result.text, out, err)) return kFailed;
     return kOk;
 }
 
@@ -183,16 +148,8 @@ int runDisplays(std::ostream& out) {
 // The decoder's header, for the firmware project: the generated NAME.h includes it as "quorvane_decode.h".
 int runDecoder(const DecoderCommand& decoder, std::ostream& err) {
     const std::string_view text = codegen::decoderHeaderText();
-    auto error = missingFolder(decoder.path);
-    if (!error) {
-        error = codegen::writeFileAtomically(
-            decoder.path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    }
-    if (error) {
-        err << "quorvane-cli: " << *error << '\n';
-        return kFailed;
-    }
-    return kOk;
+    const Output header{decoder.path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}};
+    return writeOutputs({&header, 1}, err) ? kOk : kFailed;
 }
 
 } // namespace

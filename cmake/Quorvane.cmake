@@ -61,6 +61,38 @@ macro(_quorvane_pass option word pattern said)
     endif()
 endmacro()
 
+# The quorvane-cli to run, and the target to depend on when it is built here.
+macro(_quorvane_cli)
+    set(cli_dependency)
+    if(QUORVANE_CLI)
+        set(cli "${QUORVANE_CLI}")
+    elseif(TARGET quorvane-cli)
+        set(cli "$<TARGET_FILE:quorvane-cli>")
+        set(cli_dependency quorvane-cli)
+    else()
+        find_program(QUORVANE_CLI quorvane-cli HINTS "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../../../bin" REQUIRED)
+        set(cli "${QUORVANE_CLI}")
+    endif()
+endmacro()
+
+# quorvane_decode.h, written once for the folder into it, and put with it on the target's include path.
+macro(_quorvane_decoder target folder)
+    set(decoder "${folder}/quorvane_decode.h")
+    get_property(made DIRECTORY PROPERTY QUORVANE_DECODER_MADE)
+    if(NOT made)
+        add_custom_command(
+            OUTPUT "${decoder}"
+            COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
+            COMMAND "${cli}" decoder "${decoder}"
+            DEPENDS ${cli_dependency}
+            COMMENT "Writing the picture decoder quorvane_decode.h"
+            VERBATIM)
+        set_property(DIRECTORY PROPERTY QUORVANE_DECODER_MADE TRUE)
+    endif()
+    target_sources(${target} PRIVATE "${decoder}")
+    target_include_directories(${target} PRIVATE "${folder}")
+endmacro()
+
 function(quorvane_add_image target)
     cmake_parse_arguments(PARSE_ARGV 1 ARG "INVERT;BGR;MONO"
         "IMAGE;DEPTH;TARGET;DITHER;BACKGROUND;NAME;ROTATE;MIRROR;BYTE_ORDER;COLUMNS;RADIX;HEADER;DISPLAY;PANEL;SIZE_HEADER;FIT;PALETTE;MONO_LAYOUT;COMPRESS"
@@ -141,16 +173,7 @@ function(quorvane_add_image target)
     _quorvane_pass(MONO_LAYOUT mono-layout "rows|rows-lsb|pages" "rows, rows-lsb or pages")
     _quorvane_pass(COMPRESS compress "none|rle|lz4|auto" "none, rle, lz4 or auto")
 
-    set(cli_dependency)
-    if(QUORVANE_CLI)
-        set(cli "${QUORVANE_CLI}")
-    elseif(TARGET quorvane-cli)
-        set(cli "$<TARGET_FILE:quorvane-cli>")
-        set(cli_dependency quorvane-cli)
-    else()
-        find_program(QUORVANE_CLI quorvane-cli HINTS "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../../../bin" REQUIRED)
-        set(cli "${QUORVANE_CLI}")
-    endif()
+    _quorvane_cli()
 
     get_filename_component(image "${ARG_IMAGE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     get_filename_component(stem "${image}" NAME_WE)
@@ -220,22 +243,9 @@ function(quorvane_add_image target)
         target_include_directories(${target} PRIVATE "${header_folder}")
     endif()
 
-    # The decoder's header, once for the folder, wherever a picture is stored in fewer bytes.
+    # The decoder's header, wherever a picture is stored in fewer bytes.
     if(DEFINED ARG_PALETTE OR ARG_MONO OR DEFINED ARG_COMPRESS)
-        set(decoder "${folder}/quorvane_decode.h")
-        get_property(made DIRECTORY PROPERTY QUORVANE_DECODER_MADE)
-        if(NOT made)
-            add_custom_command(
-                OUTPUT "${decoder}"
-                COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
-                COMMAND "${cli}" decoder "${decoder}"
-                DEPENDS ${cli_dependency}
-                COMMENT "Writing the picture decoder quorvane_decode.h"
-                VERBATIM)
-            set_property(DIRECTORY PROPERTY QUORVANE_DECODER_MADE TRUE)
-        endif()
-        target_sources(${target} PRIVATE "${decoder}")
-        target_include_directories(${target} PRIVATE "${folder}")
+        _quorvane_decoder(${target} "${folder}")
     endif()
 
     add_custom_command(
@@ -248,20 +258,6 @@ function(quorvane_add_image target)
         VERBATIM)
     target_sources(${target} PRIVATE "${source}")
 endfunction()
-
-# The quorvane-cli to run, and the target to depend on when it is built here.
-macro(_quorvane_cli)
-    set(cli_dependency)
-    if(QUORVANE_CLI)
-        set(cli "${QUORVANE_CLI}")
-    elseif(TARGET quorvane-cli)
-        set(cli "$<TARGET_FILE:quorvane-cli>")
-        set(cli_dependency quorvane-cli)
-    else()
-        find_program(QUORVANE_CLI quorvane-cli HINTS "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../../../bin" REQUIRED)
-        set(cli "${QUORVANE_CLI}")
-    endif()
-endmacro()
 
 function(quorvane_add_pack target)
     cmake_parse_arguments(PARSE_ARGV 1 ARG "INVERT;BGR;MONO;SHARED_PALETTE"
@@ -343,19 +339,8 @@ function(quorvane_add_pack target)
         set(preview --preview "${preview_folder}")
         set(make_preview "${preview_folder}")
     endif()
-    # The pack's header includes quorvane_decode.h, written once for the folder.
-    set(decoder "${folder}/quorvane_decode.h")
-    get_property(made DIRECTORY PROPERTY QUORVANE_DECODER_MADE)
-    if(NOT made)
-        add_custom_command(
-            OUTPUT "${decoder}"
-            COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
-            COMMAND "${cli}" decoder "${decoder}"
-            DEPENDS ${cli_dependency}
-            COMMENT "Writing the picture decoder quorvane_decode.h"
-            VERBATIM)
-        set_property(DIRECTORY PROPERTY QUORVANE_DECODER_MADE TRUE)
-    endif()
+    # The pack's header includes quorvane_decode.h.
+    _quorvane_decoder(${target} "${folder}")
     add_custom_command(
         OUTPUT "${source}" "${header}"
         COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}" ${make_preview}
@@ -365,6 +350,5 @@ function(quorvane_add_pack target)
         DEPFILE "${depfile}"
         COMMENT "Packing ${ARG_NAME}"
         VERBATIM)
-    target_sources(${target} PRIVATE "${source}" "${header}" "${decoder}")
-    target_include_directories(${target} PRIVATE "${folder}")
+    target_sources(${target} PRIVATE "${source}" "${header}")
 endfunction()

@@ -1,0 +1,47 @@
+#include "cli/outputs.h"
+
+#include "codegen/atomicfile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace quorvane::cli {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> missingFolder(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code ignored;
+    if (folder.empty() || fs::is_directory(folder, ignored)) return std::nullopt;
+    return "Cannot write " + path + ": " + std::strerror(fs::exists(folder, ignored) ? ENOTDIR : ENOENT) + ".";
+}
+
+bool writeOutputs(std::span<const Output> outputs, std::ostream& err) {
+    // A folder that is not there fails every file meant for it: find out before the first is written.
+    for (const Output& output : outputs) {
+        if (const auto missing = missingFolder(output.path)) {
+            err << "quorvane-cli: " << *missing << '\n';
+            return false;
+        }
+    }
+    for (const Output& output : outputs) {
+        if (const auto error = codegen::writeFileAtomically(output.path, output.bytes)) {
+            err << "quorvane-cli: " << *error << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeText(const codegen::ArrayText& text, std::ostream& out, std::ostream& err) {
+    text.write(out, "\n");
+    out << '\n';
+    out.flush();
+    if (out) return true;
+    err << "quorvane-cli: cannot write the array text to standard output\n";
+    return false;
+}
+
+} // namespace quorvane::cli

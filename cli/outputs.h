@@ -1,0 +1,30 @@
+#pragma once
+// Writing what a command computed: every output is made before the first is written, every folder is
+// checked before the first is written, and each file is replaced whole or not at all.
+
+#include "codegen/arraytext.h"
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+
+namespace quorvane::cli {
+
+struct Output {
+    std::string path;
+    std::span<const std::uint8_t> bytes; // owned by the caller until written
+};
+
+// Why a file cannot be written for want of its folder, in the words the writer would have used.
+std::optional<std::string> missingFolder(const std::string& path);
+
+// Every output, after finding out that every folder is there; false, the reason said on err, on the
+// first that fails.
+bool writeOutputs(std::span<const Output> outputs, std::ostream& err);
+
+// The array text on standard output, piece by piece; false, said on err, when it cannot be written.
+bool writeText(const codegen::ArrayText& text, std::ostream& out, std::ostream& err);
+
+} // namespace quorvane::cli
