@@ -1,6 +1,6 @@
 #include "codegen/decoderrun.h"
 
-#include "codegen/quorvane_decode.h"
+#include "firmware/quorvane_decode.h"
 
 size_t quorvane_decode(const unsigned char *data, const struct quorvane_fields *f, unsigned char *out, size_t cap,
                        size_t step, int *failed)

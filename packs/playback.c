@@ -1,7 +1,7 @@
 /* The shipped decoder's pack functions, compiled as the C they are, for the program and its tests. */
 #include "packs/playbackrun.h"
 
-#include "codegen/quorvane_decode.h"
+#include "firmware/quorvane_decode.h"
 
 int quorvane_pack_assets(const unsigned char *data, uint32_t size, uint16_t *assets)
 {
