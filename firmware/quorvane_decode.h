@@ -73,19 +73,21 @@ typedef struct qv_image {
     uint8_t pixel;      /* the bits a palette entry gives the output: 8, 12, 16 or 24 */
 } qv_image;
 
+/* The small fields first: a Cortex-M0 reaches a byte only within 32 bytes of where a struct starts, a
+ * halfword within 64, and every access further away costs an instruction more. */
 typedef struct qv_stream {
-    qv_image m;    /* the picture, or the pack's part, being read: a copy, read without a pointer */
-    uint32_t in;   /* the next byte of the array to read */
-    uint32_t lim;  /* reads stop here: the array's end, or the end of an LZ4 block */
-    uint32_t pal;  /* the palette's first byte */
-    uint32_t made; /* data bytes made so far (LZ4) */
-    uint32_t out;  /* bytes given so far */
-    uint32_t rep;  /* rle: the unit being repeated */
-    uint32_t acc;  /* palette: output bits waiting, the oldest highest */
+    uint8_t method, lit, j, ib, nib, nacc, failed;
     uint16_t left; /* rle: bytes left in the block; lz4: bytes in the chunk */
     uint16_t pos;  /* lz4: the next byte of the chunk */
     uint16_t col;  /* palette: the pixel in the row */
-    uint8_t method, lit, j, ib, nib, nacc, failed;
+    uint32_t in;   /* the next byte of the array to read */
+    uint32_t lim;  /* reads stop here: the array's end, or the end of an LZ4 block */
+    uint32_t pal;  /* the palette's first byte */
+    uint32_t made; /* data bytes made so far */
+    uint32_t out;  /* bytes given so far */
+    uint32_t rep;  /* rle: the unit being repeated */
+    uint32_t acc;  /* palette: output bits waiting, the oldest highest */
+    qv_image m;    /* the picture, or the pack's part, being read: a copy, read without a pointer */
     unsigned char chunk[QV_CHUNK];
 } qv_stream;
 
@@ -180,8 +182,8 @@ static inline unsigned qv__data(qv_stream *s)
 /* Reads from s->m, already filled in. */
 static inline void qv__open(qv_stream *s)
 {
-    unsigned char *z = (unsigned char *)&s->in;
-    while (z < s->chunk) *z++ = 0; /* every counter, in one loop */
+    unsigned char *z = (unsigned char *)s;
+    while (z < (unsigned char *)&s->m) *z++ = 0; /* every counter, in one loop */
     s->in = s->m.start;
     s->lim = s->m.size;
     if (s->m.coded) {
@@ -250,10 +252,10 @@ typedef struct qv_pack {
 } qv_pack;
 
 typedef struct qv_asset {
+    qv_image part;                            /* what every part of it shares; its bytes near the start */
     uint16_t width, height, frames, loops;    /* loops: 0 for ever */
     uint16_t first;                           /* its first frame */
     uint8_t bits;                             /* a palette index's bits, 0 without a palette */
-    qv_image part;                            /* what every part of it shares */
 } qv_asset;
 
 typedef struct qv_frame {
@@ -308,7 +310,7 @@ static inline int qv_pack_open(qv_pack *p, const unsigned char QV_ROM *data, uin
 static inline int qv_pack_asset(const qv_pack *p, uint16_t i, qv_asset *a)
 {
     qv_image *m = &a->part;
-    uint32_t pal, c, e = (p->format + 7u) >> 3;
+    uint32_t pal, c, b, e = (p->format + 7u) >> 3;
     uint16_t v[6];
     if (i >= p->assets) return 0;
     qv__halves(p, 20 + 16 * (uint32_t)i + 4, v, 6);
@@ -330,8 +332,10 @@ static inline int qv_pack_asset(const qv_pack *p, uint16_t i, qv_asset *a)
         pal = qv__le(p, p->pals_at + 4 * (uint32_t)v[4], 4);
         if (pal > p->size - 2) return 0;
         c = qv__le(p, pal, 2);
-        a->bits = (uint8_t)(c == 2 ? 1 : c == 4 ? 2 : c == 16 ? 4 : c == 256 ? 8 : 0);
-        if (!a->bits || c * e > p->size - pal - 2) return 0;
+        for (b = 1; (1ul << b) != c; b <<= 1) /* 2, 4, 16 or 256 entries: 1, 2, 4 or 8 bits an index */
+            if (b == 8) return 0;
+        a->bits = (uint8_t)b;
+        if (c * e > p->size - pal - 2) return 0;
         m->colours = (uint16_t)c;
         m->unit = 1;
         a->part.start = pal + 2; /* the palette, until a part says where its data starts */
