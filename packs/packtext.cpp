@@ -1,5 +1,7 @@
 #include "packs/packtext.h"
 
+#include "codegen/imagename.h"
+
 #include <cctype>
 
 namespace quorvane::packs {
@@ -11,13 +13,6 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-std::string guardOf(std::string_view headerName) {
-    std::string guard;
-    for (const char c : headerName) guard += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : '_';
-    if (guard.empty() || std::isdigit(static_cast<unsigned char>(guard[0]))) guard.insert(0, "_");
-    return guard;
-}
-
 } // namespace
 
 codegen::ArrayText packSource(std::string_view identifier, codegen::Target target, std::span<const std::uint8_t> bytes,
@@ -27,7 +22,16 @@ codegen::ArrayText packSource(std::string_view identifier, codegen::Target targe
 
 std::string packHeader(std::string_view headerName, std::string_view identifier, codegen::Target target, const Pack& pack,
                        std::size_t bytes) {
-    const std::string guard = guardOf(headerName), name = upper(identifier);
+    const std::string name = upper(identifier);
+    // "assets.h" guards itself as ASSETS_H, as a picture's header does; a name that would stand for one
+    // of the macros below gets _INCLUDED.
+    std::string guard = upper(codegen::cIdentifier(headerName));
+    bool clash = guard == name + "_SIZE" || guard == name + "_COUNT";
+    for (const Asset& asset : pack.assets) {
+        const std::string a = name + "_" + upper(asset.name);
+        for (const char* suffix : {"", "_WIDTH", "_HEIGHT", "_FRAMES"}) clash = clash || guard == a + suffix;
+    }
+    if (clash) guard += "_INCLUDED";
     std::string text = "#ifndef " + guard + "\n#define " + guard + "\n\n#include \"quorvane_decode.h\"\n";
     if (const auto include = codegen::targetInclude(target)) text += "#include " + std::string(*include) + "\n";
     text += "\n#define " + name + "_SIZE " + std::to_string(bytes) + "\n";
