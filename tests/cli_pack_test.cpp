@@ -114,6 +114,14 @@ TEST_F(CliPack, WritesTheArrayHeaderHexAndPreviewThatFirmwarePlays) {
                            path("blink.gif")});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err, "") << "no progress line on a pipe";
+    // For a build system: the source, then every folder and picture read, so that a picture added re-makes it.
+    ASSERT_EQ(run({cli, "pack", "--depfile", path("p.d"), "--output", path("p.c"), path("icons"), "--frames", path("walk")}).status, 0);
+    const std::string rule = proctest::slurp(dir / "p.d");
+    EXPECT_EQ(rule.rfind(path("p.c") + ":", 0), 0u) << rule;
+    for (const char* read : {"icons \\", "icons/icon2.bmp", "walk \\", "walk/step2.bmp"}) {
+        EXPECT_NE(rule.find(read), std::string::npos) << read << "\n" << rule;
+    }
+    EXPECT_EQ(rule.find("notes.txt"), std::string::npos) << "not a picture, not read";
     const auto drawn = run({cli, "pack", "--progress", "--output", path("p.c"), path("icons")});
     EXPECT_EQ(drawn.err.rfind("\rquorvane-cli pack: 1/3 assets", 0), 0u) << drawn.err;
     EXPECT_EQ(drawn.err.back(), '\r') << "the line is cleared at the end";
