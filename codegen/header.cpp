@@ -3,17 +3,7 @@
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
 
-#include <cctype>
-
 namespace quorvane::codegen {
-namespace {
-
-std::string upperCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-} // namespace
 
 std::string headerText(std::string_view headerName, std::string_view arrayName, Target target, PictureSize size,
                        std::size_t declaredCount, const Storage& storage) {

@@ -48,4 +48,10 @@ std::string cIdentifier(std::string_view name) {
     return id;
 }
 
+std::string upperCase(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
 } // namespace quorvane::codegen

@@ -16,4 +16,7 @@ std::string imageNameFromPath(std::string_view path);
 // gets a leading "_". "my.photo" gives "my_photo", "1st" gives "_1st".
 std::string cIdentifier(std::string_view name);
 
+// An identifier as macros and enumerators spell it: "logo_2" gives "LOGO_2".
+std::string upperCase(std::string_view text);
+
 } // namespace quorvane::codegen

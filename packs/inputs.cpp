@@ -16,11 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // A picture by its first bytes, as every reader of this program decides it.
 bool isPicture(const fs::path& path) {
     std::error_code ignored;
@@ -81,7 +76,7 @@ std::vector<std::string> picturesIn(const std::string& folder) {
 std::vector<std::string> assetNames(const std::vector<std::string>& wanted) {
     std::set<std::string> taken = {"COUNT"}; // the constants' names, in upper case
     const auto constants = [](const std::string& name) {
-        const std::string u = upper(name);
+        const std::string u = codegen::upperCase(name);
         return std::vector<std::string>{u, u + "_WIDTH", u + "_HEIGHT", u + "_FRAMES"};
     };
     const auto free = [&](const std::string& name) {
