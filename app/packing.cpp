@@ -25,11 +25,6 @@ struct Packing::Result {
     bool cancelled = false;
 };
 
-bool PackChoices::operator==(const PackChoices& o) const {
-    return style.depth == o.style.depth && style.byteOrder == o.style.byteOrder && style.storage == o.style.storage &&
-           style.dither == o.style.dither && style.panel == o.style.panel && panel == o.panel && fit == o.fit && target == o.target;
-}
-
 Packing::~Packing() { *cancel_ = true; }
 
 void Packing::setChoices(const PackChoices& choices) {

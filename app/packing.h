@@ -52,7 +52,7 @@ struct PackChoices {
     codegen::PictureSize panel{132, 132};
     bool fit = false;
     codegen::Target target = codegen::Target::Pic;
-    bool operator==(const PackChoices& other) const;
+    bool operator==(const PackChoices&) const = default;
 };
 
 class Packing {

@@ -20,6 +20,7 @@ struct FrameStyle {
     codegen::Storage storage;
     codegen::Dither dither = codegen::Dither::None;
     codegen::PanelOptions panel;
+    bool operator==(const FrameStyle&) const = default;
 };
 
 // One value per pixel of the picture as the panel receives it: the reduced parts (red << 16 | green << 8
