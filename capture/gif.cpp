@@ -131,6 +131,14 @@ void clearRect(Picture& canvas, const Rect& r) {
     }
 }
 
+// Why the file is no GIF with a screen to draw on, if it is not.
+std::optional<DecodeError> screenRefusal(const GifRead& read) {
+    const GifFileType* gif = read.get();
+    if (!gif) return read.failure();
+    if (gif->SWidth < 1 || gif->SHeight < 1) return DecodeError{"its logical screen has no pixels"};
+    return std::nullopt;
+}
+
 std::string framed(int frame, const DecodeError& error) { return "frame " + std::to_string(frame) + ": " + error.reason; }
 
 } // namespace
@@ -144,9 +152,8 @@ std::optional<DecodeError> decodeGif(ByteSource& file, RowSink& sink) {
     file.seek(0);
     Reader reader{file, false};
     GifRead read(reader);
+    if (auto refusal = screenRefusal(read)) return refusal;
     GifFileType* gif = read.get();
-    if (!gif) return read.failure();
-    if (gif->SWidth < 1 || gif->SHeight < 1) return DecodeError{"its logical screen has no pixels"};
     if (auto refusal = sink.declared({gif->SWidth, gif->SHeight})) return refusal;
     if (auto error = sink.refuseBeyondLimit(gif->SWidth, gif->SHeight)) return error;
 
@@ -183,17 +190,12 @@ std::optional<DecodeError> decodeGif(ByteSource& file, RowSink& sink) {
     }
 }
 
-} // namespace quorvane::capture
-
-namespace quorvane::capture {
-
 std::optional<DecodeError> readGifFrames(ByteSource& file, FrameReceiver& receiver, std::uint64_t maxPixels) {
     file.seek(0);
     Reader reader{file, false};
     GifRead read(reader);
+    if (auto refusal = screenRefusal(read)) return refusal;
     GifFileType* gif = read.get();
-    if (!gif) return read.failure();
-    if (gif->SWidth < 1 || gif->SHeight < 1) return DecodeError{"its logical screen has no pixels"};
     if (auto error = refuseBeyond(static_cast<std::uint64_t>(gif->SWidth), static_cast<std::uint64_t>(gif->SHeight), maxPixels)) {
         return error;
     }
