@@ -1,5 +1,6 @@
 #include "capture/capture.h"
 
+#include "capture/animation.h"
 #include "capture/bmp.h"
 #include "capture/fit.h"
 #include "capture/formats.h"
@@ -24,6 +25,7 @@ LoadError unreadable(const std::string& path, const std::string& reason) {
 
 class FileHandle {
 public:
+    FileHandle() = default;
     explicit FileHandle(int fd) : fd_(fd) {}
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
@@ -33,8 +35,26 @@ public:
     int get() const { return fd_; }
 
 private:
-    int fd_;
+    int fd_ = -1;
 };
+
+// Opens a picture's file with the checks every reader makes before reading a byte of it, and says how
+// long it is.
+std::optional<LoadError> openChecked(const std::string& path, std::uintmax_t maxBytes, std::optional<FileHandle>& file,
+                                     std::uint64_t& size) {
+    file.emplace(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file->get() < 0) return unreadable(path, errno == ENOENT ? "the file does not exist" : std::strerror(errno));
+    struct stat info {};
+    if (::fstat(file->get(), &info) != 0) return unreadable(path, std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) return unreadable(path, "it is a folder, not a file");
+    if (!S_ISREG(info.st_mode)) return unreadable(path, "it is not a regular file");
+    if (info.st_size == 0) return unreadable(path, "the file is empty");
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+        return unreadable(path, "the file is larger than any bitmap this program can open");
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    return std::nullopt;
+}
 
 // What "Open BMP" and --fit make of a decoder's rows. The declared size decides: a picture the panel
 // takes as it is, or one that is refused, or one that is fitted, whose rows are laid over the background
@@ -131,21 +151,22 @@ std::variant<Picture, LoadError> loadFrom(ByteSource& file, const std::string& n
 } // namespace
 
 std::variant<Picture, LoadError> loadPicture(const std::string& path, const LoadOptions& options) {
-    const FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return unreadable(path, errno == ENOENT ? "the file does not exist" : std::strerror(errno));
-    }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) return unreadable(path, std::strerror(errno));
-    if (S_ISDIR(info.st_mode)) return unreadable(path, "it is a folder, not a file");
-    if (!S_ISREG(info.st_mode)) return unreadable(path, "it is not a regular file");
-    if (info.st_size == 0) return unreadable(path, "the file is empty");
-    if (static_cast<std::uintmax_t>(info.st_size) > (options.fit ? kMaxFitFileBytes : kMaxFileBytes)) {
-        return unreadable(path, "the file is larger than any bitmap this program can open");
-    }
+    std::optional<FileHandle> file;
+    std::uint64_t size = 0;
+    if (auto refusal = openChecked(path, options.fit ? kMaxFitFileBytes : kMaxFileBytes, file, size)) return *refusal;
     // Read a piece at a time as the decoder asks: the headers first, so a refused picture costs only them.
-    ByteSource source(file.get(), static_cast<std::uint64_t>(info.st_size));
+    ByteSource source(file->get(), size);
     return loadFrom(source, path, options);
+}
+
+std::variant<bool, LoadError> readAnimation(const std::string& path, FrameReceiver& receiver, std::uint64_t maxPixels) {
+    std::optional<FileHandle> file;
+    std::uint64_t size = 0;
+    if (auto refusal = openChecked(path, kMaxFitFileBytes, file, size)) return *refusal;
+    ByteSource source(file->get(), size);
+    if (!isAnimationFile(source)) return false;
+    if (auto error = readFrames(source, receiver, maxPixels)) return unreadable(path, error->reason);
+    return true;
 }
 
 std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,

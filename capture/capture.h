@@ -4,12 +4,16 @@
 #include "capture/fit.h"
 #include "capture/picture.h"
 
+#include <optional>
+
 #include <cstdint>
 #include <span>
 #include <string>
 #include <variant>
 
 namespace quorvane::capture {
+
+class FrameReceiver;
 
 inline constexpr int kMaxSide = 132;                // the display: 132 x 132 pixels unless told otherwise
 inline constexpr std::size_t kStoreEntries = 60001; // componentStore's indexes 0..60000
@@ -45,6 +49,11 @@ struct LoadOptions {
 // straight into the area average, a JPEG is decoded at the smallest scale at which every output pixel
 // spans at least four decoded samples each way, and the file is read a piece at a time.
 std::variant<Picture, LoadError> loadPicture(const std::string& path, const LoadOptions& options = {});
+
+// With the checks loadPicture makes of the file, every frame of the animation at path (GIF, APNG, WebP)
+// composed for the receiver (capture/animation.h): true when it was read, false for a file that is a
+// still (nothing read), or why it cannot be, named as loadPicture names it.
+std::variant<bool, LoadError> readAnimation(const std::string& path, FrameReceiver& receiver, std::uint64_t maxPixels);
 
 // loadPicture's checks on bytes already in memory; `name` stands for the file in messages.
 std::variant<Picture, LoadError> pictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,

@@ -2,13 +2,6 @@
 
 #include "capture/animation.h"
 #include "capture/capture.h"
-#include "capture/source.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quorvane::packs {
 namespace {
@@ -71,25 +64,6 @@ class FramesOf : public capture::FrameReceiver {
     const FrameCallback& callback_;
 };
 
-struct OpenFile {
-    int fd = -1;
-    std::uint64_t size = 0;
-    ~OpenFile() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-std::optional<std::string> openFile(const std::string& path, OpenFile& file) {
-    file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file.fd < 0) return errno == ENOENT ? "the file does not exist" : std::strerror(errno);
-    struct stat info {};
-    if (::fstat(file.fd, &info) != 0) return std::strerror(errno);
-    if (!S_ISREG(info.st_mode)) return "it is not a regular file";
-    if (info.st_size == 0) return "the file is empty";
-    file.size = static_cast<std::uint64_t>(info.st_size);
-    return std::nullopt;
-}
-
 // A picture whole: fitted into the panel (or refused, pointing to --fit), or a sheet of at most the
 // largest picture this program reads.
 enum class Whole { InThePanel, Sheet };
@@ -115,20 +89,12 @@ std::variant<int, BuildError> readSource(const AssetSource& source, const BuildO
     const Size frame = codegen::panelSize(options.panel, options.style.panel); // the panel turned back by the rotation
     switch (source.kind) {
     case AssetSource::Kind::Picture: {
-        OpenFile file;
-        if (auto reason = openFile(source.path, file)) return cannotOpen(source.path, *reason);
-        capture::ByteSource bytes(file.fd, file.size);
-        if (capture::isAnimationFile(bytes)) {
-            if (file.size > capture::kMaxFitFileBytes) {
-                return cannotOpen(source.path, "the file is larger than any animation this program can open");
-            }
-            FramesOf receiver(options, frame, callback);
-            const auto error = capture::readFrames(bytes, receiver, std::uint64_t{capture::kMaxFitSide} * capture::kMaxFitSide);
-            if (receiver.error) return *receiver.error;
-            if (error) return cannotOpen(source.path, error->reason);
-            // One frame is a still: it is shown, not played.
-            return receiver.frames == 1 ? 0 : receiver.loops;
-        }
+        FramesOf receiver(options, frame, callback);
+        const auto read = capture::readAnimation(source.path, receiver, std::uint64_t{capture::kMaxFitSide} * capture::kMaxFitSide);
+        if (receiver.error) return *receiver.error;
+        if (const auto* error = std::get_if<capture::LoadError>(&read)) return BuildError{error->message, false, false};
+        // One frame is a still: it is shown, not played.
+        if (std::get<bool>(read)) return receiver.frames == 1 ? 0 : receiver.loops;
         auto picture = loadWhole(source.path, options, frame.width, frame.height, options.fit);
         if (auto* error = std::get_if<BuildError>(&picture)) return *error;
         if (auto error = callback(std::get<capture::Picture>(picture), 0)) return *error;
