@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "cli/codeoptions.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -8,9 +10,6 @@
 #include <vector>
 
 namespace quorvane::cli {
-namespace {
-
-using Refusal = std::optional<std::string>; // why a value is refused; nothing when it is taken
 
 // A plain whole number from low to high: no sign, no blank, no fraction, no exponent.
 std::optional<int> parseWhole(std::string_view text, int low, int high) {
@@ -21,6 +20,10 @@ std::optional<int> parseWhole(std::string_view text, int low, int high) {
     }
     return value;
 }
+
+namespace {
+
+using Refusal = std::optional<std::string>; // why a value is refused; nothing when it is taken
 
 std::optional<int> parseComponent(std::string_view text) { return parseWhole(text, 0, 255); }
 
@@ -189,6 +192,8 @@ std::optional<UsageError> storageRefusal(const CodeCommand& code, const std::vec
     return std::nullopt;
 }
 
+} // namespace
+
 // One option of code's (and of pack's, which takes the same) at args[i], moving i past its value.
 std::optional<UsageError> takeCodeOption(CodeCommand& code, std::span<const std::string_view> args, std::size_t& i,
                                          std::vector<std::string_view>& given) {
@@ -245,6 +250,8 @@ std::optional<UsageError> byteOrderRefusal(const CodeCommand& code, const std::v
     return std::nullopt;
 }
 
+namespace {
+
 Command parseCode(std::span<const std::string_view> args) {
     CodeCommand code;
     bool haveImage = false;
@@ -267,88 +274,6 @@ Command parseCode(std::span<const std::string_view> args) {
     if (!haveImage) return UsageError{"no IMAGE given"};
     if (auto refusal = byteOrderRefusal(code, given)) return *refusal;
     return code;
-}
-
-// WxH for --sheet: each side a whole number from 1 to 8192.
-std::optional<std::pair<int, int>> parseTile(std::string_view text) {
-    const auto x = text.find('x');
-    if (x == std::string_view::npos) return std::nullopt;
-    const auto width = parseWhole(text.substr(0, x), 1, 8192), height = parseWhole(text.substr(x + 1), 1, 8192);
-    if (!width || !height) return std::nullopt;
-    return std::pair{*width, *height};
-}
-
-Command parsePack(std::span<const std::string_view> args) {
-    PackCommand pack;
-    CodeCommand& code = pack.code;
-    std::vector<std::string_view> given;
-    std::optional<packs::PackInput> next; // what --frames, --sheet and --delay said of the INPUT that follows
-    const auto pending = [&]() -> packs::PackInput& {
-        if (!next) next.emplace();
-        return *next;
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        const auto valueOf = [&](std::string_view option) -> std::optional<std::string_view> {
-            if (arg.starts_with(std::string(option) + "=")) return arg.substr(option.size() + 1);
-            if (i + 1 >= args.size()) return std::nullopt;
-            return args[++i];
-        };
-        const auto is = [&](std::string_view option) { return arg == option || arg.starts_with(std::string(option) + "="); };
-        if (!arg.starts_with("--")) {
-            packs::PackInput input = next.value_or(packs::PackInput{});
-            if (input.delayMs && input.kind == packs::PackInput::Kind::Path) {
-                return UsageError{"--delay applies to --frames and --sheet, which " + std::string(arg) + " is not given with"};
-            }
-            input.path = std::string(arg);
-            pack.inputs.push_back(std::move(input));
-            next.reset();
-        } else if (arg == "--shared-palette") {
-            pack.sharedPalette = true;
-        } else if (arg == "--progress") {
-            pack.progress = true;
-        } else if (arg == "--quiet") {
-            pack.quiet = true;
-        } else if (is("--jobs")) {
-            const auto value = valueOf("--jobs");
-            if (!value) return UsageError{"--jobs needs a value"};
-            if (auto refusal = take(pack.jobs, parseWhole(*value, 1, 1024), "--jobs", "a whole number from 1 to 1024", *value)) {
-                return UsageError{*refusal};
-            }
-        } else if (is("--delay")) {
-            const auto value = valueOf("--delay");
-            if (!value) return UsageError{"--delay needs a value"};
-            const auto delay = parseWhole(*value, 0, 65535);
-            if (!delay) return UsageError{"--delay must be milliseconds from 0 to 65535, not \"" + std::string(*value) + "\""};
-            pending().delayMs = *delay;
-        } else if (arg == "--frames") {
-            if (pending().kind == packs::PackInput::Kind::Sheet) return UsageError{"--frames and --sheet cannot both describe one INPUT"};
-            pending().kind = packs::PackInput::Kind::Frames;
-        } else if (is("--sheet")) {
-            const auto value = valueOf("--sheet");
-            if (!value) return UsageError{"--sheet needs a value"};
-            const auto tile = parseTile(*value);
-            if (!tile) return UsageError{"--sheet must be WxH, the tile's size (16x16), not \"" + std::string(*value) + "\""};
-            if (pending().kind == packs::PackInput::Kind::Frames) return UsageError{"--frames and --sheet cannot both describe one INPUT"};
-            pending().kind = packs::PackInput::Kind::Sheet;
-            pending().tileWidth = tile->first;
-            pending().tileHeight = tile->second;
-        } else if (is("--depfile")) {
-            const auto value = valueOf("--depfile");
-            if (!value || value->empty()) return UsageError{"--depfile needs a file name"};
-            pack.depfile = std::string(*value);
-        } else if (is("--size-header")) {
-            return UsageError{"--size-header does not apply to pack: the index holds every size"};
-        } else if (auto refusal = takeCodeOption(code, args, i, given)) {
-            return *refusal;
-        }
-    }
-    if (next) return UsageError{"--frames, --sheet and --delay describe the INPUT that follows them, and none does"};
-    if (auto refusal = settleCodeOptions(code, given)) return *refusal;
-    if (pack.inputs.empty()) return UsageError{"no INPUT given"};
-    if (auto refusal = byteOrderRefusal(code, given)) return *refusal;
-    if (pack.sharedPalette && code.storage.paletteSize == 0) return UsageError{"--shared-palette applies to --palette only"};
-    return pack;
 }
 
 // R G B as three whole numbers, or one colour as RRGGBB (a leading # allowed, either case).
@@ -399,93 +324,6 @@ Command parseCommandLine(std::span<const std::string_view> args) {
         return DisplaysCommand{};
     }
     return UsageError{"unknown command \"" + std::string(command) + "\""};
-}
-
-std::string_view usageText() {
-    return "Usage:\n"
-           "  quorvane-cli code [--depth 8|12|16|18|24] [--target pic|arm|avr] [--dither none|ordered|fs]\n"
-           "                    [--display NAME] [--panel WxH] [--size-header 8|16|none]\n"
-           "                    [--fit [contain|cover]] [--background RRGGBB] [--invert] [--bgr]\n"
-           "                    [--rotate 0|90|180|270] [--mirror none|h|v] [--byte-order big|little]\n"
-           "                    [--columns N] [--radix dec|hex] [--name NAME] [--output FILE]\n"
-           "                    [--header FILE.h] [--hex FILE] [--preview FILE.png]\n"
-           "                    [--palette 2|4|16|256 | --mono [--mono-layout rows|rows-lsb|pages]]\n"
-           "                    [--compress none|rle|lz4|auto] IMAGE\n"
-           "  quorvane-cli pack [the options of code but --size-header] [--shared-palette] [--jobs N]\n"
-           "                    [--progress] [--quiet] [--preview FOLDER] [--depfile FILE] INPUT...\n"
-           "  quorvane-cli color R G B | RRGGBB\n"
-           "  quorvane-cli displays\n"
-           "  quorvane-cli decoder FILE.h\n"
-           "  quorvane-cli --help | --version\n"
-           "\n"
-           "code    Converts a picture of at most the panel's size (BMP, PNG, JPEG, GIF or WebP,\n"
-           "        recognised by its content; of an animation, its first frame) into C array source\n"
-           "        for the display (standard output, or FILE with\n"
-           "        --output), the raw file for the firmware (--hex) and a PNG of the picture as the\n"
-           "        display shows it (--preview). Defaults: --depth 8, --target pic, --dither none;\n"
-           "        the array is named after IMAGE unless --name is given. --dither ordered (a Bayer\n"
-           "        matrix) or fs (Floyd-Steinberg error diffusion) trades banding in gradients for a\n"
-           "        fine pattern. --fit scales a larger picture (up to 8192 x 8192) down to fit the\n"
-           "        panel. Transparent pixels are laid over white, or over --background RRGGBB.\n"
-           "\n"
-           "        For your display (default: the 132 x 132 panel, one size byte each):\n"
-           "        --display NAME the module's size and default depth (quorvane-cli displays lists\n"
-           "                       them); a depth its controller cannot take is refused; --depth,\n"
-           "                       --panel and --size-header given with it take precedence\n"
-           "        --depth 18|24  6-6-6 (RRRRRR00 GGGGGG00 BBBBBB00) or 8-8-8, three bytes a pixel\n"
-           "        --panel WxH    W pixels in a row as the firmware sends them, H rows (1 to 1024)\n"
-           "        --size-header  8: height - 1 and width - 1 a byte each; 16: two bytes each, high\n"
-           "                       byte first; none: the data alone\n"
-           "        --fit cover    fill the panel, keeping the picture's middle (--fit contain, or\n"
-           "                       --fit alone, fits the whole picture)\n"
-           "\n"
-           "        For the panel (the bytes change, in the array and the raw file alike):\n"
-           "        --invert       every component c becomes 255 - c\n"
-           "        --bgr          red and blue exchange places, for a controller that takes blue first\n"
-           "        --rotate D     turn the picture D degrees clockwise, for a panel mounted turned\n"
-           "        --mirror h|v   then reverse each row (h) or the order of the rows (v)\n"
-           "        --byte-order   16 Bit only: little sends each pixel's GGGBBBBB byte first\n"
-           "        For the source text (the raw file stays as it is):\n"
-           "        --target avr   const ... PROGMEM, with #include <avr/pgmspace.h>\n"
-           "        --columns N    N values to a line, indented, instead of one line\n"
-           "        --radix hex    values as 0x0F instead of 15\n"
-           "        --header FILE  also write a header with NAME_WIDTH, NAME_HEIGHT, NAME_SIZE and the\n"
-           "                       extern declaration; the source then includes it\n"
-           "\n"
-           "        Fewer bytes in flash (the array and the raw file hold the size bytes, [a method\n"
-           "        byte], [the palette], then the data; quorvane-cli decoder writes the C decoder):\n"
-           "        --palette N    at most N colours that the panel shows exactly, chosen by\n"
-           "                       libimagequant (--dither fs dithers the remapping), then log2(N)\n"
-           "                       bits an index, each row on a fresh byte\n"
-           "        --mono         one bit a pixel, lit where 299 r + 587 g + 114 b >= 128,000\n"
-           "        --mono-layout  rows (8 pixels a byte, the leftmost in the top bit, the default),\n"
-           "                       rows-lsb (the leftmost in bit 0) or pages (8 rows a byte, top row\n"
-           "                       in bit 0, column by column: SSD1306, SH1106, ST7565, PCD8544)\n"
-           "        --compress     rle, lz4 (1 KB chunks) or auto (the smallest of stored, rle and\n"
-           "                       lz4); with --header the source also defines NAME_image for the\n"
-           "                       decoder\n"
-           "pack    Converts many pictures into one pack for the firmware: an index and every frame\n"
-           "        stored as the rectangles of the panel that changed since the frame before, played\n"
-           "        by quorvane_decode.h without a frame buffer. An INPUT is a picture (BMP, PNG,\n"
-           "        JPEG, GIF or WebP; an animated GIF, APNG or WebP is one asset of all its frames), a\n"
-           "        folder (each picture in it an asset, in natural name order), --frames FOLDER (its\n"
-           "        pictures are the frames of one asset, each --delay MS, default 100) or\n"
-           "        --sheet WxH FILE (a sprite sheet cut into W x H tiles, one frame each, --delay MS\n"
-           "        each if given). --frames, --sheet and --delay apply to the INPUT that follows\n"
-           "        them. --panel is the largest asset. With --palette N each asset has one palette\n"
-           "        chosen over all its frames;\n"
-           "        --shared-palette, one for the whole pack. --jobs N threads (default: every core;\n"
-           "        the same bytes for any N). --preview FOLDER writes <asset>_<frame>.png as the\n"
-           "        panel shows each frame. A progress line is drawn on a terminal, or with\n"
-           "        --progress; never with --quiet. --depfile FILE names every file and folder read,\n"
-           "        for a build system to re-make the pack when a picture is added or changed.\n"
-           "color   Prints one colour's parts and codes at every depth, each component 0 to 255, or\n"
-           "        the colour as six hex digits RRGGBB (a leading # is allowed).\n"
-           "displays Lists the display presets: name, controller, W x H, depths, default depth.\n"
-           "decoder Writes quorvane_decode.h: the C99 decoder of palettes, mono and compression for\n"
-           "        the firmware, header-only, no heap (MIT No Attribution).\n"
-           "\n"
-           "Exit status: 0 on success, 1 when the image or an output fails, 2 for a usage error.\n";
 }
 
 } // namespace quorvane::cli
