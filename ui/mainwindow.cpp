@@ -372,45 +372,4 @@ void MainWindow::showColours(const codegen::Storage& colours, bool mono, bool co
 
 std::string MainWindow::programFolder() const { return fromQt(folderLocator()); }
 
-app::Preview& MainWindow::preview() {
-    if (!preview_) {
-        preview_ = std::make_unique<PreviewWindow>(this);
-        // A file dropped on the preview opens as one dropped here, and the preview follows it.
-        preview_->setAcceptDrops(true);
-        preview_->installEventFilter(this);
-    }
-    return preview_->preview();
-}
-
-void MainWindow::showPreview() {
-    preview(); // made if need be
-    preview_->open();
-}
-
-app::Packing& MainWindow::packing() {
-    if (!pack_) {
-        pack_ = std::make_unique<PackWindow>(this);
-        pack_->onMakePack = [this] { form_.makePack(); };
-    }
-    return pack_->packing();
-}
-
-void MainWindow::showPacking() {
-    packing(); // made if need be
-    pack_->open();
-}
-
-// The preview and the Pack window belong to this window: they go with it, and the program ends with
-// this window.
-void MainWindow::closeEvent(QCloseEvent* event) {
-    if (preview_) preview_->close();
-    if (pack_) pack_->close();
-    QWidget::closeEvent(event);
-}
-
-void MainWindow::openColorConverter() {
-    if (!colorConverter_) colorConverter_ = std::make_unique<ColorConverterWindow>(this);
-    colorConverter_->openModal();
-}
-
 } // namespace quorvane::ui
