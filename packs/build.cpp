@@ -113,9 +113,8 @@ std::variant<std::vector<Asset>, BuildError> convertAsset(const AssetSource& sou
         batch.clear();
     };
     const FrameCallback take = [&](const capture::Picture& picture, int delayMs) -> std::optional<BuildError> {
-        const Size opened{picture.width, picture.height};
-        if (batch.empty() && assets[0].frames.empty()) received = codegen::panelSize(opened, style.panel);
-        batch.push_back({toPanel(componentsOf(picture), opened, style), delayMs});
+        if (batch.empty() && assets[0].frames.empty()) received = codegen::panelSize({picture.width, picture.height}, style.panel);
+        batch.push_back({panelComponents(picture, style), delayMs});
         if (batch.size() >= batchSize) flush();
         return std::nullopt;
     };
@@ -136,7 +135,7 @@ std::variant<codegen::ColourCount, BuildError> countColours(const AssetSource& s
     codegen::ColourCount count(options.style.depth);
     auto read = readSource(source, options, [&](const capture::Picture& picture, int) -> std::optional<BuildError> {
         // The colours as the panel receives them: inverted or swapped, they are other colours.
-        count.add(toPanel(componentsOf(picture), {picture.width, picture.height}, options.style));
+        count.add(panelComponents(picture, options.style));
         return std::nullopt;
     });
     if (auto* error = std::get_if<BuildError>(&read)) return *error;

@@ -1,25 +1,17 @@
 #include "packs/frames.h"
 
+#include "capture/capture.h"
 #include "codegen/format.h"
 #include "codegen/rawfile.h"
 #include "codegen/reduce.h"
 
 namespace quorvane::packs {
 
-std::vector<std::int32_t> componentsOf(const capture::Picture& opaque) {
+std::vector<std::int32_t> panelComponents(const capture::Picture& opaque, const FrameStyle& style) {
     std::vector<std::int32_t> components(3 * opaque.pixels.size());
-    for (std::size_t i = 0; i < opaque.pixels.size(); ++i) {
-        const std::uint32_t c = opaque.pixels[i];
-        components[3 * i] = static_cast<std::int32_t>(c & 0xFF);
-        components[3 * i + 1] = static_cast<std::int32_t>((c >> 8) & 0xFF);
-        components[3 * i + 2] = static_cast<std::int32_t>((c >> 16) & 0xFF);
-    }
-    return components;
-}
-
-std::vector<std::int32_t> toPanel(std::span<const std::int32_t> components, codegen::PictureSize size, const FrameStyle& style) {
-    if (style.panel == codegen::PanelOptions{}) return {components.begin(), components.end()};
-    return codegen::toPanel(components, size, style.panel);
+    capture::captureComponents(opaque, components);
+    if (style.panel == codegen::PanelOptions{}) return components;
+    return codegen::toPanel(components, {opaque.width, opaque.height}, style.panel);
 }
 
 PanelFrame panelFrame(std::span<const std::int32_t> received, codegen::PictureSize size, const FrameStyle& style,

@@ -30,11 +30,9 @@ struct PanelFrame {
     std::vector<std::uint32_t> values;
 };
 
-// The components (red, green, blue per pixel) of an opaque picture.
-std::vector<std::int32_t> componentsOf(const capture::Picture& opaque);
-
-// The picture's components turned as the panel is mounted (invert, swap, rotate, mirror).
-std::vector<std::int32_t> toPanel(std::span<const std::int32_t> components, codegen::PictureSize size, const FrameStyle& style);
+// An opaque picture's components (red, green, blue per pixel) turned as the panel is mounted (invert,
+// swap, rotate, mirror).
+std::vector<std::int32_t> panelComponents(const capture::Picture& opaque, const FrameStyle& style);
 
 // Components already turned to the panel, reduced (dithered) to its values; with a palette, mapped onto
 // its entries (parts at the depth, three each).
