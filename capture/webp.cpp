@@ -4,8 +4,10 @@
 #include <webp/demux.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace quorvane::capture {
@@ -53,6 +55,27 @@ void toPicture(const std::uint8_t* rgba, Picture& picture) {
 
 std::string framed(int frame, const std::string& reason) { return "frame " + std::to_string(frame) + ": " + reason; }
 
+// The file read whole and its animation decoder opened, once `refuse` has had the canvas's declared
+// size. The decoder reads from the bytes, which move with it.
+struct OpenedWebp {
+    std::vector<std::uint8_t> bytes;
+    AnimDecoder decoder;
+    WebPAnimInfo info{};
+};
+
+std::variant<OpenedWebp, DecodeError> openWebp(ByteSource& file, const std::function<std::optional<DecodeError>(DeclaredSize)>& refuse) {
+    std::string error;
+    auto bytes = wholeFile(file, error);
+    if (!bytes) return DecodeError{error};
+    const auto declared = canvasSize(*bytes);
+    if (!declared || declared->width < 1 || declared->height < 1) return DecodeError{"the WebP data is damaged (its headers)"};
+    if (auto refusal = refuse(*declared)) return *refusal;
+    OpenedWebp opened{std::move(*bytes), nullptr, {}};
+    opened.decoder = openDecoder(opened.bytes);
+    if (!opened.decoder || !WebPAnimDecoderGetInfo(opened.decoder.get(), &opened.info)) return DecodeError{"the WebP data is damaged"};
+    return opened;
+}
+
 } // namespace
 
 bool isWebp(std::span<const std::uint8_t> file) {
@@ -60,22 +83,16 @@ bool isWebp(std::span<const std::uint8_t> file) {
 }
 
 std::optional<DecodeError> decodeWebp(ByteSource& file, RowSink& sink) {
-    std::string error;
-    const auto bytes = wholeFile(file, error);
-    if (!bytes) return DecodeError{error};
-    const auto declared = canvasSize(*bytes);
-    if (!declared || declared->width < 1 || declared->height < 1) return DecodeError{"the WebP data is damaged (its headers)"};
-    if (auto refusal = sink.declared(*declared)) return refusal;
-    if (auto refusal = sink.refuseBeyondLimit(static_cast<std::uint64_t>(declared->width), static_cast<std::uint64_t>(declared->height))) {
-        return refusal;
-    }
-    const AnimDecoder decoder = openDecoder(*bytes);
-    WebPAnimInfo info;
-    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info)) return DecodeError{"the WebP data is damaged"};
+    auto opened = openWebp(file, [&sink](DeclaredSize size) {
+        if (auto refusal = sink.declared(size)) return refusal;
+        return sink.refuseBeyondLimit(static_cast<std::uint64_t>(size.width), static_cast<std::uint64_t>(size.height));
+    });
+    if (auto* error = std::get_if<DecodeError>(&opened)) return *error;
+    const OpenedWebp& webp = std::get<OpenedWebp>(opened);
     std::uint8_t* rgba = nullptr;
     int timestamp = 0;
-    if (!WebPAnimDecoderGetNext(decoder.get(), &rgba, &timestamp)) return DecodeError{"the WebP data is damaged (its first frame)"};
-    const int width = static_cast<int>(info.canvas_width), height = static_cast<int>(info.canvas_height);
+    if (!WebPAnimDecoderGetNext(webp.decoder.get(), &rgba, &timestamp)) return DecodeError{"the WebP data is damaged (its first frame)"};
+    const int width = static_cast<int>(webp.info.canvas_width), height = static_cast<int>(webp.info.canvas_height);
     sink.start({width, height}, true, {});
     std::vector<std::uint32_t> colours(static_cast<std::size_t>(width));
     std::vector<std::uint8_t> alpha(colours.size());
@@ -91,26 +108,20 @@ std::optional<DecodeError> decodeWebp(ByteSource& file, RowSink& sink) {
 }
 
 std::optional<DecodeError> readWebpFrames(ByteSource& file, FrameReceiver& receiver, std::uint64_t maxPixels) {
-    std::string error;
-    const auto bytes = wholeFile(file, error);
-    if (!bytes) return DecodeError{error};
-    const auto declared = canvasSize(*bytes);
-    if (!declared || declared->width < 1 || declared->height < 1) return DecodeError{"the WebP data is damaged (its headers)"};
-    if (auto refusal = refuseBeyond(static_cast<std::uint64_t>(declared->width), static_cast<std::uint64_t>(declared->height), maxPixels)) {
-        return refusal;
-    }
-    const AnimDecoder decoder = openDecoder(*bytes);
-    WebPAnimInfo info;
-    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info)) return DecodeError{"the WebP data is damaged"};
-    const int width = static_cast<int>(info.canvas_width), height = static_cast<int>(info.canvas_height);
-    if (auto refusal = receiver.begin({width, height, static_cast<int>(info.loop_count)})) return refusal;
+    auto opened = openWebp(file, [maxPixels](DeclaredSize size) {
+        return refuseBeyond(static_cast<std::uint64_t>(size.width), static_cast<std::uint64_t>(size.height), maxPixels);
+    });
+    if (auto* error = std::get_if<DecodeError>(&opened)) return *error;
+    const OpenedWebp& webp = std::get<OpenedWebp>(opened);
+    const int width = static_cast<int>(webp.info.canvas_width), height = static_cast<int>(webp.info.canvas_height);
+    if (auto refusal = receiver.begin({width, height, static_cast<int>(webp.info.loop_count)})) return refusal;
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     Picture canvas{width, height, std::vector<std::uint32_t>(pixels), std::vector<std::uint8_t>(pixels)};
     int frames = 0, shown = 0; // shown: when the frame before ended, in ms
-    while (WebPAnimDecoderHasMoreFrames(decoder.get())) {
+    while (WebPAnimDecoderHasMoreFrames(webp.decoder.get())) {
         std::uint8_t* rgba = nullptr;
         int timestamp = 0; // when this frame ends
-        if (!WebPAnimDecoderGetNext(decoder.get(), &rgba, &timestamp)) return DecodeError{framed(frames, "the WebP data is damaged")};
+        if (!WebPAnimDecoderGetNext(webp.decoder.get(), &rgba, &timestamp)) return DecodeError{framed(frames, "the WebP data is damaged")};
         toPicture(rgba, canvas);
         if (auto refusal = receiver.frame(canvas, timestamp - shown)) return refusal;
         shown = timestamp;
