@@ -60,6 +60,50 @@ void Packing::cancel() {
     again_ = false;
 }
 
+// Off the interface thread: the pack for result.inputs, and what the window shows of it.
+void Packing::convertInto(Result& result, const PackChoices& choices, PackView& view, const std::atomic<bool>& cancel) {
+    try {
+        auto sources = packs::assetSources(result.inputs);
+        if (auto* message = std::get_if<std::string>(&sources)) {
+            result.error = *message;
+            return;
+        }
+        packs::BuildOptions options;
+        options.style = choices.style;
+        options.panel = choices.panel;
+        options.fit = choices.fit;
+        options.cancel = &cancel;
+        options.progress = [&view](std::size_t done, std::size_t all) { view.showProgress(done, all); };
+        auto built = packs::buildPack(std::get<std::vector<packs::AssetSource>>(sources), options);
+        if (auto* error = std::get_if<packs::BuildError>(&built)) {
+            result.error = error->message;
+            result.cancelled = error->cancelled;
+            return;
+        }
+        result.pack = std::get<packs::Pack>(std::move(built));
+        result.bytes = packs::packBytes(*result.pack);
+        const auto played = packs::playPack(result.bytes);
+        if (!played) throw std::runtime_error("the pack does not play back");
+        for (std::size_t a = 0; a < played->size(); ++a) {
+            const packs::Asset& asset = result.pack->assets[a];
+            auto frames = packs::shownFrames((*played)[a], choices.style);
+            if (!frames || frames->empty()) throw std::runtime_error(asset.name + " does not play back");
+            std::size_t bytes = 0;
+            std::vector<int> delays;
+            for (const packs::Frame& frame : asset.frames) {
+                delays.push_back(frame.delayMs);
+                for (const packs::Part& part : frame.parts) bytes += part.data.size();
+            }
+            if (asset.palette >= 0) bytes += result.pack->palettes[static_cast<std::size_t>(asset.palette)].size();
+            result.rows.push_back({asset.name, (*frames)[0].width, (*frames)[0].height, asset.frames.size(), bytes, (*frames)[0]});
+            result.shown.push_back(std::move(*frames));
+            result.delays.push_back(std::move(delays));
+        }
+    } catch (const std::exception& e) { // the quantiser, the compressor, a field of the index
+        result.error = e.what();
+    }
+}
+
 // One conversion at a time: inputs or choices that change meanwhile convert again when it ends.
 void Packing::convert() {
     if (busy_) {
@@ -72,53 +116,7 @@ void Packing::convert() {
     view_.showBusy(true);
     auto result = std::make_shared<Result>();
     result->inputs = inputs_;
-    auto cancelled = cancel_;
-    PackView* view = &view_;
-    const auto inputs = inputs_;
-    const PackChoices choices = choices_;
-    view_.runInBackground(
-        [result, cancelled, view, inputs, choices] {
-            try {
-                auto sources = packs::assetSources(inputs);
-                if (auto* message = std::get_if<std::string>(&sources)) {
-                    result->error = *message;
-                    return;
-                }
-                packs::BuildOptions options;
-                options.style = choices.style;
-                options.panel = choices.panel;
-                options.fit = choices.fit;
-                options.cancel = cancelled.get();
-                options.progress = [view](std::size_t done, std::size_t all) { view->showProgress(done, all); };
-                auto built = packs::buildPack(std::get<std::vector<packs::AssetSource>>(sources), options);
-                if (auto* error = std::get_if<packs::BuildError>(&built)) {
-                    result->error = error->message;
-                    result->cancelled = error->cancelled;
-                    return;
-                }
-                result->pack = std::get<packs::Pack>(std::move(built));
-                result->bytes = packs::packBytes(*result->pack);
-                const auto played = packs::playPack(result->bytes);
-                if (!played) throw std::runtime_error("the pack does not play back");
-                for (std::size_t a = 0; a < played->size(); ++a) {
-                    const packs::Asset& asset = result->pack->assets[a];
-                    auto frames = packs::shownFrames((*played)[a], choices.style);
-                    if (!frames || frames->empty()) throw std::runtime_error(asset.name + " does not play back");
-                    std::size_t bytes = 0;
-                    std::vector<int> delays;
-                    for (const packs::Frame& frame : asset.frames) {
-                        delays.push_back(frame.delayMs);
-                        for (const packs::Part& part : frame.parts) bytes += part.data.size();
-                    }
-                    if (asset.palette >= 0) bytes += result->pack->palettes[static_cast<std::size_t>(asset.palette)].size();
-                    result->rows.push_back({asset.name, (*frames)[0].width, (*frames)[0].height, asset.frames.size(), bytes, (*frames)[0]});
-                    result->shown.push_back(std::move(*frames));
-                    result->delays.push_back(std::move(delays));
-                }
-            } catch (const std::exception& e) { // the quantiser, the compressor, a field of the index
-                result->error = e.what();
-            }
-        },
+    view_.runInBackground([result, cancelled = cancel_, view = &view_, choices = choices_] { convertInto(*result, choices, *view, *cancelled); },
         [this, result] { finished(result); });
 }
 

@@ -80,6 +80,7 @@ class Packing {
 
   private:
     struct Result;
+    static void convertInto(Result& result, const PackChoices& choices, PackView& view, const std::atomic<bool>& cancel);
     void convert();
     void finished(const std::shared_ptr<Result>& result);
 
