@@ -105,7 +105,24 @@ LiqPtr<liq_attr> paletteAttr(int colours) {
 }
 
 // Each chosen colour moved to the nearest the panel shows, each once: their parts, three each.
-std::vector<std::int32_t> panelEntries(const liq_result* chosen, Depth depth);
+std::vector<std::int32_t> panelEntries(const liq_result* chosen, Depth depth) {
+    std::vector<std::int32_t> entryParts;
+    std::vector<liq_color> levels;
+    // liq_get_palette takes its result as changeable, but only reads it.
+    const liq_palette* found = liq_get_palette(const_cast<liq_result*>(chosen));
+    for (unsigned i = 0; i < found->count; ++i) {
+        const liq_color c = found->entries[i];
+        const std::int32_t parts[3] = {reduceComponent(c.r, depth, Channel::Red), reduceComponent(c.g, depth, Channel::Green),
+                                       reduceComponent(c.b, depth, Channel::Blue)};
+        const liq_color level = levelsOf(parts, 0, depth);
+        if (std::any_of(levels.begin(), levels.end(), [&](const liq_color& l) { return l.r == level.r && l.g == level.g && l.b == level.b; })) {
+            continue;
+        }
+        levels.push_back(level);
+        entryParts.insert(entryParts.end(), parts, parts + 3);
+    }
+    return entryParts;
+}
 
 // libimagequant chooses the colours among those the panel can show, counted once each; each chosen one
 // is moved to the nearest the panel shows. Returns their parts, three each.
@@ -139,25 +156,6 @@ std::vector<std::int32_t> quantisedPictureEntries(std::span<const std::int32_t> 
     return panelEntries(first.get(), depth);
 }
 
-std::vector<std::int32_t> panelEntries(const liq_result* chosen, Depth depth) {
-    // The chosen colours at the depth, each once.
-    std::vector<std::int32_t> entryParts;
-    std::vector<liq_color> levels;
-    // liq_get_palette takes its result as changeable, but only reads it.
-    const liq_palette* found = liq_get_palette(const_cast<liq_result*>(chosen));
-    for (unsigned i = 0; i < found->count; ++i) {
-        const liq_color c = found->entries[i];
-        const std::int32_t parts[3] = {reduceComponent(c.r, depth, Channel::Red), reduceComponent(c.g, depth, Channel::Green),
-                                       reduceComponent(c.b, depth, Channel::Blue)};
-        const liq_color level = levelsOf(parts, 0, depth);
-        if (std::any_of(levels.begin(), levels.end(), [&](const liq_color& l) { return l.r == level.r && l.g == level.g && l.b == level.b; })) {
-            continue;
-        }
-        levels.push_back(level);
-        entryParts.insert(entryParts.end(), parts, parts + 3);
-    }
-    return entryParts;
-}
 
 std::vector<liq_color> entryLevels(std::span<const std::int32_t> entryParts, Depth depth) {
     std::vector<liq_color> levels(entryParts.size() / 3);
