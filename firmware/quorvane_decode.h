@@ -56,6 +56,14 @@
 
 #define QV_CHUNK 1024
 
+/* A helper that several functions call is kept out of line where the compiler allows it: the code is
+ * smaller so. */
+#if defined(__GNUC__)
+#define QV__ONCE __attribute__((noinline, unused))
+#else
+#define QV__ONCE inline
+#endif
+
 
 /* What quorvane-cli writes beside the array as NAME_image. */
 typedef struct qv_image {
@@ -387,6 +395,416 @@ static inline int qv_frame_part(const qv_pack *p, const qv_frame *fr, uint16_t i
     qv__open(s);
     s->pal = a->part.start;
     return 1;
+}
+
+
+/* A font that quorvane-cli font writes: an 84-byte header, its character ranges (6 bytes each), then
+ * bit fields: the tables of its levels' codes, its glyphs, its kerning pairs, its kerning values and its
+ * glyphs' coded levels. Numbers in bytes are little-endian; bit fields start at their most significant
+ * bit. */
+
+/* The header's bytes 5 to 31, as they stand. */
+typedef struct qv__head {
+    uint8_t bpp, flags, k, step; /* level bits; pixel flags; the run code's order; the alpha of a level */
+    uint8_t bits[3], slot[3];    /* the pixel's fields in the order they are sent, and the bits each takes */
+    uint8_t ascent, descent;
+    uint8_t fw[10];              /* bits of a glyph's offset, w, h, x, y, advance, first pair; of a pair's
+                                    right glyph and kerning value's index; of a kerning value */
+    uint8_t rec, pw, zero[3];    /* the bits of a glyph and of a pair */
+} qv__head;
+
+/* The header's words from byte 32. */
+typedef struct qv__words {
+    uint32_t ranges, glyphs, pairs, values;
+    int32_t bias[4];             /* added to a glyph's x, y, advance and to a kerning value */
+    uint32_t tables_at, glyphs_at, pairs_at, values_at, bits_at; /* in bits from the font's first */
+} qv__words;
+
+typedef struct qv_font {
+    const unsigned char QV_ROM *data;
+    uint32_t size;
+    uint8_t ascent, descent;     /* pixels above and below the baseline */
+    uint16_t line_height;
+    union {
+        qv__head is;
+        uint8_t raw[sizeof(qv__head)];
+    } h;
+    union {
+        qv__words is;
+        uint32_t raw[13];
+    } w;
+} qv_font;
+
+typedef struct qv_glyph {
+    int16_t x, y;      /* the box's top-left from the pen on the baseline, y down */
+    uint8_t w, h;
+    uint16_t advance;  /* 1/64 pixel */
+    uint16_t index;
+    uint32_t at;       /* its first coded bit */
+    uint32_t pair, end; /* its pairs as the left glyph */
+} qv_glyph;
+
+#define QV_TEXT_CACHE 64
+/* A line of text being drawn: the coverage of 64 pixels of a row (8 x 8 down a page) at a time. */
+typedef struct qv_text {
+    uint16_t width, height;    /* the box: the pen's end in whole pixels by the line's height */
+    uint16_t px, py;           /* the next pixel (page column) to give, and its row (page) */
+    uint16_t span, rows;       /* pixels given a row (a mono row's are whole bytes), rows (pages) */
+    uint16_t bx, by;           /* the block the cache holds */
+    uint8_t unit, pages;       /* bits given a pixel (page column); 8 rows a block, in pages */
+    uint8_t nacc;              /* output bits waiting */
+    uint16_t last;             /* the coverage of the colour made last; none yet above 255 */
+    uint32_t acc, made;        /* the waiting bits; the colour made last */
+    uint32_t fg, bg;
+    const qv_font *font;
+    const char *s;
+    unsigned char cache[QV_TEXT_CACHE];
+} qv_text;
+
+static inline uint32_t qv__fle(const qv_font *f, uint32_t at, unsigned n)
+{
+    uint32_t v = 0;
+    while (n--) v = v << 8 | (at + n < f->size ? QV_BYTE(f->data + at + n) : 0u);
+    return v;
+}
+
+/* n bits of the font from bit *at, the first the most significant; 0s past its end. */
+static inline uint32_t qv__fbits(const qv_font *f, uint32_t *at, unsigned n)
+{
+    uint32_t v = 0, i;
+    while (n--) {
+        i = *at >> 3;
+        v = v << 1 | (i < f->size ? (QV_BYTE(f->data + i) >> (7 - (*at & 7))) & 1u : 0u);
+        ++*at;
+    }
+    return v;
+}
+
+static inline int qv_font_open(qv_font *f, const unsigned char QV_ROM *data, uint32_t size)
+{
+    const qv__head *h = &f->h.is;
+    unsigned i;
+    f->data = data;
+    f->size = size;
+    if (size < 84 || qv__fle(f, 0, 4) != 0x54465651ul || QV_BYTE(data + 4) != 1) return 0; /* "QVFT", 1 */
+    for (i = 0; i < sizeof f->h.raw; i++) f->h.raw[i] = QV_BYTE(data + 5 + i);
+    for (i = 0; i < 13; i++) f->w.raw[i] = qv__fle(f, 32 + 4 * i, 4);
+    f->ascent = h->ascent;
+    f->descent = h->descent;
+    f->line_height = (uint16_t)(h->ascent + h->descent);
+    /* Only a level's bits and the run code's order are shifts by; every read past the end gives 0. */
+    return h->bpp <= 8 && h->k < 16 && f->w.is.bits_at <= 8 * size;
+}
+
+static inline void qv__glyph_at(const qv_font *f, uint16_t i, qv_glyph *g)
+{
+    uint32_t at = f->w.is.glyphs_at + f->h.is.rec * i, v[7];
+    unsigned j;
+    for (j = 0; j < 7; j++) v[j] = qv__fbits(f, &at, f->h.is.fw[j]) + (j - 3 < 3 ? (uint32_t)f->w.is.bias[j - 3] : 0u);
+    g->index = i;
+    g->at = f->w.is.bits_at + v[0];
+    g->w = (uint8_t)v[1];
+    g->h = (uint8_t)v[2];
+    g->x = (int16_t)v[3];
+    g->y = (int16_t)v[4];
+    g->advance = (uint16_t)v[5];
+    g->pair = v[6];
+    at += f->h.is.rec - f->h.is.fw[6];
+    g->end = qv__fbits(f, &at, f->h.is.fw[6]); /* where the next glyph's pairs start; past the last, the end */
+}
+
+/* The glyph of a code point: a binary search of the ranges, each of up to 256 code points. */
+static inline int qv_font_glyph(const qv_font *f, uint32_t c, qv_glyph *g)
+{
+    uint32_t lo = 0, hi = f->w.is.ranges, mid, at, first, gi;
+    while (lo < hi) {
+        mid = (lo + hi) >> 1;
+        at = 84 + 6 * mid;
+        first = qv__fle(f, at, 3);
+        if (c < first) {
+            hi = mid;
+        } else if (c - first > qv__fle(f, at + 3, 1)) {
+            lo = mid + 1;
+        } else {
+            gi = qv__fle(f, at + 4, 2) + (c - first);
+            if (gi >= f->w.is.glyphs) return 0;
+            qv__glyph_at(f, (uint16_t)gi, g);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+/* The kerning between two glyphs, 1/64 pixel: a binary search of the left one's pairs, each its right
+ * glyph and which of the font's kerning values it takes. */
+static inline int32_t qv__kern(const qv_font *f, uint32_t lo, uint32_t hi, uint16_t b)
+{
+    uint32_t mid, at, k;
+    if (hi > f->w.is.pairs) return 0;
+    while (lo < hi) {
+        mid = (lo + hi) >> 1;
+        at = f->w.is.pairs_at + f->h.is.pw * mid;
+        k = qv__fbits(f, &at, f->h.is.fw[7]);
+        if (k == b) {
+            k = qv__fbits(f, &at, f->h.is.fw[8]);
+            if (k >= f->w.is.values) return 0;
+            at = f->w.is.values_at + f->h.is.fw[9] * k;
+            return (int32_t)qv__fbits(f, &at, f->h.is.fw[9]) + f->w.is.bias[3];
+        }
+        if (k < b) lo = mid + 1; else hi = mid;
+    }
+    return 0;
+}
+
+static inline int32_t qv_font_kerning(const qv_font *f, uint32_t left, uint32_t right)
+{
+    qv_glyph a, b;
+    return qv_font_glyph(f, left, &a) && qv_font_glyph(f, right, &b) ? qv__kern(f, a.pair, a.end, b.index) : 0;
+}
+
+/* A symbol of a canonical prefix code whose n lengths (4 bits each, 0 for a symbol not used) stand at
+ * bit t: codes go by length, then by symbol, counting up. */
+static inline unsigned qv__code(const qv_font *f, uint32_t *at, uint32_t t, unsigned n)
+{
+    uint32_t code = 0, first = 0, u;
+    unsigned len, s;
+    for (len = 1; len < 16; len++) {
+        code = code << 1 | qv__fbits(f, at, 1);
+        for (u = t, s = 0; s < n; s++) {
+            if (qv__fbits(f, &u, 4) != len) continue;
+            if (code == first) return s;
+            first++;
+        }
+        first <<= 1;
+    }
+    return 0;
+}
+
+/* The length of a run of levels as predicted: 0 to 14 by the run table's code; 15 and more by its last
+ * symbol, then the rest in an exponential-Golomb code of order k. */
+static inline uint32_t qv__run(const qv_font *f, uint32_t *at)
+{
+    unsigned z = 0, s = qv__code(f, at, f->w.is.tables_at, 16);
+    if (s < 15) return s;
+    while (!qv__fbits(f, at, 1) && z < 24) z++;
+    return 15 + ((((uint32_t)1 << z | qv__fbits(f, at, z)) - 1) << f->h.is.k | qv__fbits(f, at, f->h.is.k));
+}
+
+/* A level that is not the predicted one p: by the code of the table that p's entry of the map names
+ * (flags bit 7), or as it stands; either way the predicted one is left out of the count. */
+static inline unsigned qv__miss(const qv_font *f, uint32_t *at, unsigned p)
+{
+    unsigned n = (1u << f->h.is.bpp) - 1;
+    uint32_t map = f->w.is.tables_at + 64, u = map + 4 * p;
+    if (!(f->h.is.flags & 128)) return (unsigned)qv__fbits(f, at, f->h.is.bpp - (f->h.is.bpp == 1));
+    return qv__code(f, at, map + 4 * (n + 1) + 4 * n * qv__fbits(f, &u, 4), n);
+}
+
+/* Rows 0 to r1 - 1 of a glyph's levels decoded, rows r0 on kept: the larger of each level and what dst
+ * holds, at dst[(y - r0) * stride + x - c0] for columns c0 to c1 - 1. Each level is predicted from the
+ * ones left (a), above (b) and above-left (c) of it as a + b - c; the code says how many in a row are as
+ * predicted, then the level of one that is not. */
+static inline void qv__levels(const qv_font *f, const qv_glyph *g, int32_t r0, int32_t r1, int32_t c0, int32_t c1, unsigned char *dst,
+                              unsigned stride)
+{
+    unsigned char row[256];
+    uint32_t at = g->at, run = qv__run(f, &at);
+    unsigned x, a, b, c, p, v, top = (1u << f->h.is.bpp) - 1;
+    int y;
+    for (x = 0; x < g->w; x++) row[x] = 0;
+    for (y = 0; y < r1 && y < g->h; y++) {
+        a = c = 0;
+        for (x = 0; x < g->w; x++) {
+            b = row[x];
+            p = a + b < c ? 0 : a + b - c;
+            if (p > top) p = top;
+            if (run) {
+                v = p;
+                run--;
+            } else {
+                v = qv__miss(f, &at, p);
+                v += v >= p;
+                run = qv__run(f, &at);
+            }
+            row[x] = (unsigned char)v;
+            if (y >= r0 && (int32_t)x >= c0 && (int32_t)x < c1) {
+                unsigned char *d = dst + (uint32_t)(y - r0) * stride + (uint32_t)((int32_t)x - c0);
+                if (v > *d) *d = (unsigned char)v;
+            }
+            c = b;
+            a = v;
+        }
+    }
+}
+
+/* The glyph's coverage, g->w * g->h bytes from 0 to 255. */
+static inline void qv_glyph_alpha(const qv_font *f, const qv_glyph *g, unsigned char *alpha)
+{
+    unsigned i, n = (unsigned)g->w * g->h;
+    for (i = 0; i < n; i++) alpha[i] = 0;
+    qv__levels(f, g, 0, g->h, 0, g->w, alpha, g->w);
+    for (i = 0; i < n; i++) alpha[i] = (unsigned char)(alpha[i] * f->h.is.step);
+}
+
+/* The next code point of a UTF-8 string, or 0xFFFFFFFF for a byte that starts none (taken alone). */
+static inline uint32_t qv__utf8(const char **s)
+{
+    const unsigned char *p = (const unsigned char *)*s;
+    uint32_t c = *p++;
+    unsigned n = c >= 0xF8 ? 9 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : c >= 0x80 ? 9 : 0;
+    c &= 0x7Fu >> (n + (n != 0)); /* the lead byte's bits of the code point */
+    while (n && n < 9 && (*p & 0xC0) == 0x80) {
+        c = c << 6 | (*p++ & 0x3Fu);
+        n--;
+    }
+    if (n) {
+        *s += 1;
+        return 0xFFFFFFFFul;
+    }
+    *s = (const char *)p;
+    return c;
+}
+
+#define QV__PEN0 ((uint32_t)0x40000000ul) /* the pen starts here, so that kerning never takes it below 0 */
+
+static inline uint32_t qv__line(qv_text *t, int fill)
+{
+    const qv_font *f = t->font;
+    const char *s = t->s;
+    qv_glyph g;
+    uint32_t pen = QV__PEN0, c, pair = 0, end = 0; /* the pairs of the glyph before: none before the first */
+    int32_t gx, gy, rows = t->pages ? 8 : 1, cols = t->pages ? 8 : QV_TEXT_CACHE;
+    while (*s) {
+        c = qv__utf8(&s);
+        if (!qv_font_glyph(f, c, &g)) continue;
+        pen += (uint32_t)qv__kern(f, pair, end, g.index);
+        pair = g.pair;
+        end = g.end;
+        gx = (int32_t)((pen + 32) >> 6) - (int32_t)(QV__PEN0 >> 6) + g.x;
+        gy = (int32_t)f->ascent + g.y;
+        if (fill && gx < t->bx + cols && gx + g.w > t->bx) /* qv__levels keeps only the block's rows */
+            qv__levels(f, &g, t->by - gy, t->by + rows - gy, t->bx - gx, t->bx + cols - gx,
+                       t->cache, (unsigned)cols);
+        pen += g.advance;
+    }
+    return pen - QV__PEN0;
+}
+
+/* A pixel of coverage a (0 to 255): each channel blended from the colours, then, as a picture's pixel,
+ * inverted, put in the panel's colour order, reduced and packed; with mono, 1 when that colour is lit. */
+static inline uint32_t qv__colour(const qv_text *t, unsigned a)
+{
+    static const uint16_t luma[3] = {299, 587, 114};
+    const qv__head *h = &t->font->h.is;
+    uint32_t v = 0, x, lit = 0;
+    unsigned i, c, s, q;
+    for (i = 0; i < 3; i++) {
+        s = (h->flags & 2) ? 8 * i : 16 - 8 * i; /* bgr: blue's component in the first field */
+        x = ((t->fg >> s) & 255u) * a + ((t->bg >> s) & 255u) * (255u - a) + 127u;
+        c = (unsigned)((x + 1 + (x >> 8)) >> 8); /* x / 255 for every x this can be */
+        if (h->flags & 4) c = 255u - c;
+        lit += luma[i] * (uint32_t)c;
+        s = (8u - h->bits[i]) & 7; /* c / 2^s rounded down, but an odd multiple of it to the even part below */
+        q = s ? (c - 1 + (((c >> s) & 1) ^ 1)) >> s : c;
+        v = v << (h->slot[i] & 15) | (uint32_t)q << ((h->slot[i] - h->bits[i]) & 7);
+    }
+    if (h->flags & 8) return lit >= 128000ul;
+    if (h->flags & 1) v = (v >> 8 | v << 8) & 0xFFFFu;
+    return v;
+}
+
+/* The coverage level at a pixel of the box, from the cached block, filled first when it holds another. */
+static inline unsigned qv__cover(qv_text *t, unsigned x, unsigned y)
+{
+    unsigned rows = t->pages ? 7 : 0, cols = t->pages ? 7 : QV_TEXT_CACHE - 1, i; /* each less one */
+    x -= t->bx;
+    y -= t->by;
+    if (x > cols || y > rows) {
+        t->bx = (uint16_t)(t->bx + (x & ~cols));
+        t->by = (uint16_t)(t->by + (y & ~rows));
+        x &= cols;
+        y &= rows;
+        for (i = 0; i < QV_TEXT_CACHE; i++) t->cache[i] = 0;
+        qv__line(t, 1);
+    }
+    return t->cache[y * (cols + 1) + x];
+}
+
+/* The pixel (1 when lit, in mono) of a coverage level. */
+static inline uint32_t qv__pixel(qv_text *t, unsigned level)
+{
+    if (level != t->last) {
+        t->last = (uint16_t)level;
+        t->made = qv__colour(t, level * t->font->h.is.step);
+    }
+    return t->made;
+}
+
+/* Makes t ready to give a line of UTF-8 text (up to its NUL), which must stay where it is until read. */
+static inline void qv_text_begin(qv_text *t, const qv_font *f, const char *s, uint32_t fg, uint32_t bg)
+{
+    unsigned flags = f->h.is.flags;
+    int32_t end;
+    t->font = f;
+    t->s = s;
+    t->fg = fg;
+    t->bg = bg;
+    t->px = t->py = 0;
+    t->nacc = 0;
+    t->acc = 0;
+    t->bx = 0;
+    t->by = 0x8000; /* no block yet */
+    t->pages = (flags & 0x38) == 0x28;
+    t->unit = (uint8_t)(t->pages ? 8 : (flags & 8) ? 1 : f->h.is.slot[0] + f->h.is.slot[1] + f->h.is.slot[2]);
+    t->last = 0x100;
+    end = (int32_t)qv__line(t, 0);
+    t->width = (uint16_t)(end <= 0 ? 0 : (uint32_t)(end + 63) >> 6);
+    t->height = f->line_height;
+    t->rows = t->pages ? (uint16_t)((t->height + 7u) >> 3) : t->height;
+    t->span = (flags & 0x38) == 0x08 || (flags & 0x38) == 0x18 ? (uint16_t)((t->width + 7u) & ~7u) : t->width;
+}
+
+/* The next bytes of the box's pixels, row by row (page by page for a mono font in pages), as a picture's
+ * pixels stream, up to size; 0 at the end. */
+static inline size_t qv_text_read(qv_text *t, unsigned char *buf, size_t size)
+{
+    unsigned i, r;
+    uint32_t v;
+    size_t n = 0;
+    while (n < size) {
+        if (t->nacc >= 8) {
+            t->nacc -= 8;
+            v = t->acc >> t->nacc & 255u;
+            if ((t->font->h.is.flags & 0x38) == 0x18) { /* rows-lsb: the leftmost pixel in the lowest bit */
+                for (r = 0, i = 0; i < 8; i++) r |= ((v >> i) & 1u) << (7 - i);
+                v = r;
+            }
+            buf[n++] = (unsigned char)v;
+            continue;
+        }
+        if (t->py >= t->rows || !t->width) {
+            if (!t->nacc) break;
+            t->acc <<= 8 - t->nacc; /* the half byte an odd number of 12-bit pixels leaves */
+            t->nacc = 8;
+            continue;
+        }
+        v = 0;
+        if (t->pages) {
+            for (i = 0; i < 8; i++) {
+                r = t->py * 8u + i;
+                if (r < t->height && qv__pixel(t, qv__cover(t, t->px, r))) v |= 1u << i; /* extra rows unlit */
+            }
+        } else if (t->px < t->width) {
+            v = qv__pixel(t, qv__cover(t, t->px, t->py));
+        }
+        t->acc = t->acc << t->unit | v;
+        t->nacc = (uint8_t)(t->nacc + t->unit);
+        if (++t->px == t->span) {
+            t->px = 0;
+            t->py++;
+        }
+    }
+    return n;
 }
 
 #endif

@@ -14,6 +14,9 @@ packages=(
     libgif-dev             # GIF in: every frame, composed one after the other
     libwebp-dev            # WebP in, still or animated (libwebpdemux composes the frames)
     libtbb-dev             # pack --jobs: oneTBB's work-stealing pool converts assets and frames
+    libfreetype-dev        # font: renders TrueType, OpenType, WOFF, BDF and PCF glyphs exactly
+    libharfbuzz-dev        # font: advances and kerning (GPOS or 'kern') as text shaping applies them
+    libfontconfig-dev      # the Font window lists the system's fonts by family and style
     libexif-dev            # a JPEG's EXIF orientation
     libimagequant-dev      # --palette: chooses a picture's colours (GPL-3.0-or-later)
     liblz4-dev             # --compress lz4: LZ4 blocks at the highest level
@@ -21,7 +24,8 @@ packages=(
     clang libclang-rt-dev  # libFuzzer targets
     xvfb xauth xclip       # clipboard test seen by another program
     x11-utils              # xwininfo: the preview window as another program finds it
-    fonts-dejavu-core      # a font for Qt to lay out text on the offscreen platform
+    fonts-dejavu-core      # a font for Qt to lay out text on the offscreen platform; the font tests'
+    fonts-liberation2 fonts-font-awesome xfonts-base  # the font tests: GPOS kerning, icons, a PCF font
     dpkg-dev file          # make package: dpkg-shlibdeps finds the package's dependencies
     desktop-file-utils appstream  # validate the desktop entry and the AppStream metainfo
     gcc-avr avr-libc       # the tests compile the generated AVR source and header with avr-gcc
