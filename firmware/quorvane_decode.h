@@ -492,8 +492,9 @@ static inline int qv_font_open(qv_font *f, const unsigned char QV_ROM *data, uin
     f->ascent = h->ascent;
     f->descent = h->descent;
     f->line_height = (uint16_t)(h->ascent + h->descent);
-    /* Only a level's bits and the run code's order are shifts by; every read past the end gives 0. */
-    return h->bpp <= 8 && h->k < 16 && f->w.is.bits_at <= 8 * size;
+    /* A level's bits, the run code's order and a pixel's slots are all that is shifted by; every read past
+     * the end gives 0. */
+    return h->bpp <= 8 && h->k < 16 && h->slot[0] <= 8 && h->slot[1] <= 8 && h->slot[2] <= 8 && f->w.is.bits_at <= 8 * size;
 }
 
 static inline void qv__glyph_at(const qv_font *f, uint16_t i, qv_glyph *g)
@@ -518,7 +519,7 @@ static inline int qv_font_glyph(const qv_font *f, uint32_t c, qv_glyph *g)
 {
     uint32_t lo = 0, hi = f->w.is.ranges, mid, at, first, gi;
     while (lo < hi) {
-        mid = (lo + hi) >> 1;
+        mid = lo + ((hi - lo) >> 1); /* never past hi, whatever a damaged count says */
         at = 84 + 6 * mid;
         first = qv__fle(f, at, 3);
         if (c < first) {
@@ -527,9 +528,8 @@ static inline int qv_font_glyph(const qv_font *f, uint32_t c, qv_glyph *g)
             lo = mid + 1;
         } else {
             gi = qv__fle(f, at + 4, 2) + (c - first);
-            if (gi >= f->w.is.glyphs) return 0;
             qv__glyph_at(f, (uint16_t)gi, g);
-            return 1;
+            return gi < f->w.is.glyphs;
         }
     }
     return 0;
@@ -542,7 +542,7 @@ static inline int32_t qv__kern(const qv_font *f, uint32_t lo, uint32_t hi, uint1
     uint32_t mid, at, k;
     if (hi > f->w.is.pairs) return 0;
     while (lo < hi) {
-        mid = (lo + hi) >> 1;
+        mid = lo + ((hi - lo) >> 1); /* never past hi, whatever a damaged count says */
         at = f->w.is.pairs_at + f->h.is.pw * mid;
         k = qv__fbits(f, &at, f->h.is.fw[7]);
         if (k == b) {
@@ -706,7 +706,7 @@ static inline uint32_t qv__colour(const qv_text *t, unsigned a)
         lit += luma[i] * (uint32_t)c;
         s = (8u - h->bits[i]) & 7; /* c / 2^s rounded down, but an odd multiple of it to the even part below */
         q = s ? (c - 1 + (((c >> s) & 1) ^ 1)) >> s : c;
-        v = v << (h->slot[i] & 15) | (uint32_t)q << ((h->slot[i] - h->bits[i]) & 7);
+        v = v << h->slot[i] | (uint32_t)q << ((h->slot[i] - h->bits[i]) & 7);
     }
     if (h->flags & 8) return lit >= 128000ul;
     if (h->flags & 1) v = (v >> 8 | v << 8) & 0xFFFFu;
@@ -761,7 +761,7 @@ static inline void qv_text_begin(qv_text *t, const qv_font *f, const char *s, ui
     t->width = (uint16_t)(end <= 0 ? 0 : (uint32_t)(end + 63) >> 6);
     t->height = f->line_height;
     t->rows = t->pages ? (uint16_t)((t->height + 7u) >> 3) : t->height;
-    t->span = (flags & 0x38) == 0x08 || (flags & 0x38) == 0x18 ? (uint16_t)((t->width + 7u) & ~7u) : t->width;
+    t->span = (flags & 0x28) == 0x08 ? (uint16_t)((t->width + 7u) & ~7u) : t->width; /* mono rows, either bit order */
 }
 
 /* The next bytes of the box's pixels, row by row (page by page for a mono font in pages), as a picture's

@@ -31,14 +31,14 @@ int fontKerning(std::span<const std::uint8_t> font, char32_t left, char32_t righ
 }
 
 std::optional<DrawnText> drawText(std::span<const std::uint8_t> font, const std::string& utf8, std::uint32_t fg, std::uint32_t bg,
-                                  std::size_t step) {
+                                  std::size_t step, std::size_t limit) {
     DrawnText drawn;
     std::uint16_t box[2];
     const auto sink = [](void* to, const unsigned char* bytes, std::size_t n) {
         auto& out = *static_cast<std::vector<std::uint8_t>*>(to);
         out.insert(out.end(), bytes, bytes + n);
     };
-    if (!quorvane_font_text(font.data(), sizeOf(font), utf8.c_str(), fg, bg, box, sink, &drawn.bytes, step)) return std::nullopt;
+    if (!quorvane_font_text(font.data(), sizeOf(font), utf8.c_str(), fg, bg, box, sink, &drawn.bytes, step, limit)) return std::nullopt;
     drawn.width = box[0];
     drawn.height = box[1];
     return drawn;

@@ -6,6 +6,7 @@
 #include "fonts/fontfile.h"
 
 #include <cstdint>
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,9 +31,10 @@ struct DrawnText {
 std::optional<FontInfo> fontInfo(std::span<const std::uint8_t> font);
 std::optional<DecodedGlyph> decodeGlyph(std::span<const std::uint8_t> font, char32_t code);
 int fontKerning(std::span<const std::uint8_t> font, char32_t left, char32_t right);
-// The line through qv_text_begin and qv_text_read, step bytes a call; nullopt when the font is refused.
+// The line through qv_text_begin and qv_text_read, step bytes a call, at most limit bytes in all;
+// nullopt when the font is refused.
 std::optional<DrawnText> drawText(std::span<const std::uint8_t> font, const std::string& utf8, std::uint32_t fg, std::uint32_t bg,
-                                  std::size_t step = 4096);
+                                  std::size_t step = 4096, std::size_t limit = SIZE_MAX);
 // What a viewer sees of the drawn line on the panel: its pixels read back and the panel's colour order
 // and inversion undone. nullopt when the bytes do not read back as the box.
 std::optional<codegen::DisplayedPicture> shownText(const DrawnText& text, const PixelFormat& pixel);

@@ -34,7 +34,7 @@ int32_t quorvane_font_kerning(const unsigned char *data, uint32_t size, uint32_t
 }
 
 int quorvane_font_text(const unsigned char *data, uint32_t size, const char *text, uint32_t fg, uint32_t bg, uint16_t box[2],
-                       void (*sink)(void *to, const unsigned char *bytes, size_t n), void *to, size_t step)
+                       void (*sink)(void *to, const unsigned char *bytes, size_t n), void *to, size_t step, size_t limit)
 {
     qv_font f;
     qv_text t;
@@ -45,6 +45,9 @@ int quorvane_font_text(const unsigned char *data, uint32_t size, const char *tex
     qv_text_begin(&t, &f, text, fg, bg);
     box[0] = t.width;
     box[1] = t.height;
-    while ((n = qv_text_read(&t, buf, step)) > 0) sink(to, buf, n);
+    while (limit > 0 && (n = qv_text_read(&t, buf, step < limit ? step : limit)) > 0) {
+        sink(to, buf, n);
+        limit -= n;
+    }
     return 1;
 }

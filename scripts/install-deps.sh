@@ -25,7 +25,7 @@ packages=(
     xvfb xauth xclip       # clipboard test seen by another program
     x11-utils              # xwininfo: the preview window as another program finds it
     fonts-dejavu-core      # a font for Qt to lay out text on the offscreen platform; the font tests'
-    fonts-liberation2 fonts-font-awesome xfonts-base  # the font tests: GPOS kerning, icons, a PCF font
+    fonts-liberation2 fonts-wqy-microhei fonts-font-awesome xfonts-base  # the font tests: kern tables, GPOS only and CJK, icons, PCF
     dpkg-dev file          # make package: dpkg-shlibdeps finds the package's dependencies
     desktop-file-utils appstream  # validate the desktop entry and the AppStream metainfo
     gcc-avr avr-libc       # the tests compile the generated AVR source and header with avr-gcc
