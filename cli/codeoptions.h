@@ -25,5 +25,6 @@ std::optional<UsageError> settleCodeOptions(CodeCommand& code, const std::vector
 std::optional<UsageError> byteOrderRefusal(const CodeCommand& code, const std::vector<std::string_view>& given);
 
 Command parsePack(std::span<const std::string_view> args);
+Command parseFont(std::span<const std::string_view> args);
 
 } // namespace quorvane::cli

@@ -314,6 +314,7 @@ Command parseCommandLine(std::span<const std::string_view> args) {
     }
     if (command == "code") return parseCode(args.subspan(1));
     if (command == "pack") return parsePack(args.subspan(1));
+    if (command == "font") return parseFont(args.subspan(1));
     if (command == "color") return parseColor(args.subspan(1));
     if (command == "decoder") {
         if (args.size() != 2 || args[1].empty() || args[1].starts_with("--")) return UsageError{"decoder takes one FILE.h"};

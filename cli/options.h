@@ -9,6 +9,7 @@
 #include "codegen/rawfile.h"
 #include "codegen/reduce.h"
 #include "codegen/storage.h"
+#include "fonts/build.h"
 #include "packs/inputs.h"
 
 #include <cstdint>
@@ -56,6 +57,19 @@ struct PackCommand {
     std::optional<std::string> depfile; // for a build system: the outputs and every file and folder read
 };
 
+// A font into an array: code's options describe the panel's pixels and the text; --preview draws --text.
+struct FontCommand {
+    CodeCommand code;
+    fonts::FontRequest request;       // the characters are gathered from what follows when run
+    bool bppGiven = false;
+    std::vector<fonts::CodeRange> ranges;
+    std::vector<std::string> chars;     // --chars, each as given (UTF-8)
+    std::vector<std::string> charsFrom; // --chars-from files
+    bool strict = false;
+    std::optional<std::string> text;    // --text: the line --preview draws
+    std::optional<std::string> depfile; // for a build system: the outputs and every file read
+};
+
 struct ColorCommand {
     int red = 0, green = 0, blue = 0;
 };
@@ -73,7 +87,7 @@ struct UsageError {
     std::string message;
 };
 
-using Command = std::variant<CodeCommand, PackCommand, ColorCommand, DisplaysCommand, DecoderCommand, HelpCommand, VersionCommand,
+using Command = std::variant<CodeCommand, PackCommand, FontCommand, ColorCommand, DisplaysCommand, DecoderCommand, HelpCommand, VersionCommand,
                              UsageError>;
 
 Command parseCommandLine(std::span<const std::string_view> args);

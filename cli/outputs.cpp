@@ -44,4 +44,19 @@ bool writeText(const codegen::ArrayText& text, std::ostream& out, std::ostream& 
     return false;
 }
 
+std::string depfileRule(const std::string& target, const std::vector<std::string>& inputs) {
+    const auto escaped = [](const std::string& path) {
+        std::string out;
+        for (const char c : path) {
+            if (c == ' ' || c == '#') out += '\\';
+            if (c == '$') out += '$';
+            out += c;
+        }
+        return out;
+    };
+    std::string text = escaped(target) + ":";
+    for (const std::string& input : inputs) text += " \\\n  " + escaped(input);
+    return text + "\n";
+}
+
 } // namespace quorvane::cli

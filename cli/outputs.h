@@ -9,6 +9,7 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quorvane::cli {
 
@@ -23,6 +24,9 @@ std::optional<std::string> missingFolder(const std::string& path);
 // Every output, after finding out that every folder is there; false, the reason said on err, on the
 // first that fails.
 bool writeOutputs(std::span<const Output> outputs, std::ostream& err);
+
+// Make's rule for a depfile: the target, then every input, blanks escaped.
+std::string depfileRule(const std::string& target, const std::vector<std::string>& inputs);
 
 // The array text on standard output, piece by piece; false, said on err, when it cannot be written.
 bool writeText(const codegen::ArrayText& text, std::ostream& out, std::ostream& err);

@@ -59,28 +59,19 @@ std::variant<std::vector<File>, std::string> previewFiles(const std::string& fol
     return files;
 }
 
-// Make's rule: the first output, then every input, blanks escaped.
-std::string depfileText(const std::string& target, const std::vector<packs::AssetSource>& sources,
-                        const std::vector<packs::PackInput>& inputs) {
-    const auto escaped = [](const std::string& path) {
-        std::string out;
-        for (const char c : path) {
-            if (c == ' ' || c == '#') out += '\\';
-            if (c == '$') out += '$';
-            out += c;
-        }
-        return out;
-    };
-    std::string text = escaped(target) + ":";
+// The pack's inputs for Make's rule: every folder (a folder changes when a picture is added to it) and
+// every file read.
+std::vector<std::string> depfileInputs(const std::vector<packs::AssetSource>& sources, const std::vector<packs::PackInput>& inputs) {
+    std::vector<std::string> files;
     std::error_code ignored;
-    for (const packs::PackInput& input : inputs) { // a folder changes when a picture is added to it
-        if (fs::is_directory(input.path, ignored)) text += " \\\n  " + escaped(input.path);
+    for (const packs::PackInput& input : inputs) {
+        if (fs::is_directory(input.path, ignored)) files.push_back(input.path);
     }
     for (const packs::AssetSource& source : sources) {
-        for (const std::string& file : source.files) text += " \\\n  " + escaped(file);
-        if (source.kind != packs::AssetSource::Kind::Frames) text += " \\\n  " + escaped(source.path);
+        files.insert(files.end(), source.files.begin(), source.files.end());
+        if (source.kind != packs::AssetSource::Kind::Frames) files.push_back(source.path);
     }
-    return text + "\n";
+    return files;
 }
 
 } // namespace
@@ -149,7 +140,7 @@ int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bo
     }
     if (command.depfile) {
         const std::string target = outputs.empty() ? *command.depfile : outputs.front().path;
-        const std::string rule = depfileText(target, assets, command.inputs);
+        const std::string rule = depfileRule(target, depfileInputs(assets, command.inputs));
         outputs.push_back({*command.depfile, {rule.begin(), rule.end()}});
     }
     std::vector<Output> written;

@@ -3,6 +3,7 @@
 #include "capture/capture.h"
 #include "cli/options.h"
 #include "cli/outputs.h"
+#include "cli/fontcommand.h"
 #include "cli/packcommand.h"
 
 #include "codegen/decoderimage.h"
@@ -177,6 +178,14 @@ int run(std::span<const std::string_view> args, std::ostream& out, std::ostream&
             return runPack(*pack, out, err, ::isatty(STDERR_FILENO) == 1);
         } catch (const std::exception& e) { // the quantiser's, the compressor's or an index field's limit
             err << "quorvane-cli: the pack: " << e.what() << '\n';
+            return kFailed;
+        }
+    }
+    if (const auto* font = std::get_if<FontCommand>(&command)) {
+        try {
+            return runFont(*font, out, err, ::isatty(STDERR_FILENO) == 1);
+        } catch (const std::exception& e) { // a library's own failure: said, never a crash
+            err << "quorvane-cli: the font: " << e.what() << '\n';
             return kFailed;
         }
     }

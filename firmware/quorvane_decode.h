@@ -492,9 +492,9 @@ static inline int qv_font_open(qv_font *f, const unsigned char QV_ROM *data, uin
     f->ascent = h->ascent;
     f->descent = h->descent;
     f->line_height = (uint16_t)(h->ascent + h->descent);
-    /* A level's bits, the run code's order and a pixel's slots are all that is shifted by; every read past
-     * the end gives 0. */
-    return h->bpp <= 8 && h->k < 16 && h->slot[0] <= 8 && h->slot[1] <= 8 && h->slot[2] <= 8 && f->w.is.bits_at <= 8 * size;
+    /* A level's bits, the run code's order and a pixel's slots are all that is shifted by, each less than 16
+     * (and a pixel's bits held under 32); every read past the end gives 0. */
+    return (h->bpp | h->k | h->slot[0] | h->slot[1] | h->slot[2]) < 16 && f->w.is.bits_at <= 8 * size;
 }
 
 static inline void qv__glyph_at(const qv_font *f, uint16_t i, qv_glyph *g)
@@ -755,7 +755,7 @@ static inline void qv_text_begin(qv_text *t, const qv_font *f, const char *s, ui
     t->bx = 0;
     t->by = 0x8000; /* no block yet */
     t->pages = (flags & 0x38) == 0x28;
-    t->unit = (uint8_t)(t->pages ? 8 : (flags & 8) ? 1 : f->h.is.slot[0] + f->h.is.slot[1] + f->h.is.slot[2]);
+    t->unit = (uint8_t)(t->pages ? 8 : (flags & 8) ? 1 : (f->h.is.slot[0] + f->h.is.slot[1] + f->h.is.slot[2]) & 31);
     t->last = 0x100;
     end = (int32_t)qv__line(t, 0);
     t->width = (uint16_t)(end <= 0 ? 0 : (uint32_t)(end + 63) >> 6);
