@@ -9,9 +9,6 @@
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <set>
 
 namespace quorvane::cli {
 namespace {
@@ -38,33 +35,6 @@ std::string fontName(const FontCommand& font) {
     return codegen::cIdentifier(lower(fs::path(font.request.path).stem().string()) + std::to_string(font.request.sizePx));
 }
 
-// Every character the options name, in order, each once: printable ASCII when none is named. Text
-// from --chars and files gives up its controls, which no font draws.
-std::variant<std::vector<char32_t>, std::string> gatherCharacters(const FontCommand& font) {
-    std::set<char32_t> chars;
-    for (const fonts::CodeRange& range : font.ranges) {
-        for (char32_t c = range.first; c <= range.last; ++c) chars.insert(c);
-    }
-    const auto addText = [&](std::u32string_view text) {
-        for (const char32_t c : text) {
-            if (!fonts::isControl(c)) chars.insert(c);
-        }
-    };
-    for (const std::string& text : font.chars) addText(fonts::decodeUtf8(text).text);
-    for (const std::string& file : font.charsFrom) {
-        std::error_code error;
-        std::ifstream in(file, std::ios::binary);
-        std::string text;
-        if (fs::is_regular_file(file, error) && in) text.assign(std::istreambuf_iterator<char>(in), {});
-        if (!fs::is_regular_file(file, error) || !in.is_open() || in.bad()) return file + ": cannot be read";
-        const fonts::Decoded decoded = fonts::decodeUtf8(text);
-        if (decoded.badByte) return file + ": not UTF-8 text (byte " + std::to_string(*decoded.badByte) + ")";
-        addText(decoded.text);
-    }
-    if (font.ranges.empty() && font.chars.empty() && font.charsFrom.empty()) return fonts::printableAscii();
-    return std::vector<char32_t>(chars.begin(), chars.end());
-}
-
 struct File {
     std::string path;
     std::vector<std::uint8_t> bytes;
@@ -76,7 +46,7 @@ File textFile(const std::string& path, const std::string& text) { return {path, 
 
 int runFont(const FontCommand& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     const CodeCommand& code = command.code;
-    auto gathered = gatherCharacters(command);
+    auto gathered = fonts::gatherCharacters(command.ranges, command.chars, command.charsFrom);
     if (const auto* message = std::get_if<std::string>(&gathered)) {
         err << "quorvane-cli: " << *message << '\n';
         return kFailed;

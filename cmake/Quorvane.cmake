@@ -39,6 +39,20 @@
 # any picture it read changes and when a picture is added to a folder it read (quorvane-cli writes a
 # depfile naming them all); an untouched tree rebuilds nothing. PREVIEW writes every frame as the panel
 # shows it, <asset>_<frame>.png, into that folder of the build tree.
+#
+# quorvane_add_font(<target> NAME <name> FONT <file> SIZE <px> [BPP 1|2|4|8] [RANGES <A-B or A>...]
+#                   [CHARS <text>] [CHARS_FROM <files>...] [WITH <iconfont>:<ranges>...]
+#                   [HINTING none|light|full] [KERNING on|off] [TABULAR_DIGITS] [STRICT]
+#                   [DISPLAY <name>] [DEPTH 8|12|16|18|24] [BYTE_ORDER big|little] [INVERT] [BGR]
+#                   [MONO [MONO_LAYOUT rows|rows-lsb|pages]] [TARGET pic|arm|avr]
+#                   [PREVIEW <file.png> TEXT <text>])
+#
+# Converts a font at build time (quorvane-cli font) and adds <name>.c to <target>; <name>.h and
+# quorvane_decode.h, which draws its text, are put on <target>'s include path. The characters are the
+# RANGES, the CHARS and every character of the CHARS_FROM files (the interface's sources, say), printable
+# ASCII when none is given. The font is re-made when the font, an icon font or a CHARS_FROM file changes,
+# so that a new string in the interface brings its characters in at the next build. PREVIEW draws TEXT
+# through the decoder into that PNG of the build tree.
 include_guard(GLOBAL)
 
 # Gives ARG_<option> its default when the option is not given, and stops at a word it does not take.
@@ -349,6 +363,85 @@ function(quorvane_add_pack target)
         DEPENDS ${cli_dependency}
         DEPFILE "${depfile}"
         COMMENT "Packing ${ARG_NAME}"
+        VERBATIM)
+    target_sources(${target} PRIVATE "${source}" "${header}")
+endfunction()
+
+function(quorvane_add_font target)
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "INVERT;BGR;MONO;TABULAR_DIGITS;STRICT"
+        "NAME;FONT;SIZE;BPP;CHARS;HINTING;KERNING;DISPLAY;DEPTH;BYTE_ORDER;MONO_LAYOUT;TARGET;PREVIEW;TEXT"
+        "RANGES;CHARS_FROM;WITH")
+    if(ARG_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "quorvane_add_font: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+    endif()
+    if(NOT ARG_NAME OR NOT ARG_NAME MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+        message(FATAL_ERROR "quorvane_add_font: NAME must be a C identifier, not '${ARG_NAME}'")
+    endif()
+    if(NOT ARG_FONT)
+        message(FATAL_ERROR "quorvane_add_font: FONT is required")
+    endif()
+    if(NOT ARG_SIZE MATCHES "^[1-9][0-9]*$")
+        message(FATAL_ERROR "quorvane_add_font: SIZE must be the font's size in pixels, not '${ARG_SIZE}'")
+    endif()
+    if(DEFINED ARG_PREVIEW AND NOT DEFINED ARG_TEXT)
+        message(FATAL_ERROR "quorvane_add_font: PREVIEW draws TEXT: give both")
+    endif()
+    set(options --size ${ARG_SIZE})
+    _quorvane_pass(BPP bpp "1|2|4|8" "1, 2, 4 or 8")
+    _quorvane_pass(HINTING hinting "none|light|full" "none, light or full")
+    _quorvane_pass(KERNING kerning "on|off" "on or off")
+    _quorvane_pass(DISPLAY display "[a-z0-9-]+" "a name that quorvane-cli displays lists")
+    _quorvane_pass(DEPTH depth "8|12|16|18|24" "8, 12, 16, 18 or 24")
+    _quorvane_pass(BYTE_ORDER byte-order "big|little" "big or little")
+    _quorvane_pass(MONO_LAYOUT mono-layout "rows|rows-lsb|pages" "rows, rows-lsb or pages")
+    _quorvane_pass(TARGET target "pic|arm|avr" "pic, arm or avr")
+    foreach(flag IN ITEMS INVERT BGR MONO TABULAR_DIGITS STRICT)
+        if(ARG_${flag})
+            string(TOLOWER "${flag}" word)
+            string(REPLACE "_" "-" word "${word}")
+            list(APPEND options --${word})
+        endif()
+    endforeach()
+    foreach(range IN LISTS ARG_RANGES)
+        list(APPEND options --range ${range})
+    endforeach()
+    if(DEFINED ARG_CHARS)
+        list(APPEND options --chars "${ARG_CHARS}")
+    endif()
+    foreach(file IN LISTS ARG_CHARS_FROM)
+        get_filename_component(file "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        list(APPEND options --chars-from "${file}")
+    endforeach()
+    foreach(icons IN LISTS ARG_WITH)
+        if(NOT icons MATCHES "^(.+):([^:]+)$")
+            message(FATAL_ERROR "quorvane_add_font: WITH must be ICONFONT:RANGES, not ${icons}")
+        endif()
+        get_filename_component(icon_font "${CMAKE_MATCH_1}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        list(APPEND options --with "${icon_font}:${CMAKE_MATCH_2}")
+    endforeach()
+    get_filename_component(font "${ARG_FONT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+
+    _quorvane_cli()
+    set(folder "${CMAKE_CURRENT_BINARY_DIR}/quorvane")
+    set(source "${folder}/${ARG_NAME}.c")
+    set(header "${folder}/${ARG_NAME}.h")
+    set(depfile "${folder}/${ARG_NAME}.d")
+    set(outputs "${source}" "${header}")
+    if(DEFINED ARG_PREVIEW)
+        get_filename_component(preview "${ARG_PREVIEW}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+        list(APPEND options --preview "${preview}" --text "${ARG_TEXT}")
+        list(APPEND outputs "${preview}")
+    endif()
+    # The font's header includes quorvane_decode.h.
+    _quorvane_decoder(${target} "${folder}")
+    add_custom_command(
+        OUTPUT ${outputs}
+        COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
+        COMMAND "${cli}" font "${font}" ${options} --name ${ARG_NAME} --output "${source}" --header "${header}"
+                --depfile "${depfile}"
+        DEPENDS ${cli_dependency}
+        DEPFILE "${depfile}"
+        COMMENT "Converting the font ${ARG_NAME}"
         VERBATIM)
     target_sources(${target} PRIVATE "${source}" "${header}")
 endfunction()

@@ -2,6 +2,10 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 
 namespace quorvane::fonts {
 namespace {
@@ -103,6 +107,34 @@ std::vector<char32_t> printableAscii() {
     std::vector<char32_t> chars;
     for (char32_t c = 0x20; c <= 0x7E; ++c) chars.push_back(c);
     return chars;
+}
+
+std::variant<std::vector<char32_t>, std::string> gatherCharacters(const std::vector<CodeRange>& ranges,
+                                                                  const std::vector<std::string>& texts,
+                                                                  const std::vector<std::string>& files) {
+    std::set<char32_t> chars;
+    for (const CodeRange& range : ranges) {
+        for (char32_t c = range.first; c <= range.last; ++c) chars.insert(c);
+    }
+    const auto addText = [&](std::u32string_view text) {
+        for (const char32_t c : text) {
+            if (!isControl(c)) chars.insert(c);
+        }
+    };
+    for (const std::string& text : texts) addText(decodeUtf8(text).text);
+    for (const std::string& file : files) {
+        std::error_code error;
+        const bool regular = std::filesystem::is_regular_file(file, error);
+        std::ifstream in(file, std::ios::binary);
+        std::string text;
+        if (regular && in) text.assign(std::istreambuf_iterator<char>(in), {});
+        if (!regular || !in.is_open() || in.bad()) return file + ": cannot be read";
+        const Decoded decoded = decodeUtf8(text);
+        if (decoded.badByte) return file + ": not UTF-8 text (byte " + std::to_string(*decoded.badByte) + ")";
+        addText(decoded.text);
+    }
+    if (ranges.empty() && texts.empty() && files.empty()) return printableAscii();
+    return std::vector<char32_t>(chars.begin(), chars.end());
 }
 
 } // namespace quorvane::fonts

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace quorvane::fonts {
@@ -36,5 +37,12 @@ std::string describe(char32_t c);
 
 // Printable ASCII, 0x20 to 0x7E: what a font holds when no characters are named.
 std::vector<char32_t> printableAscii();
+
+// Every character that ranges, UTF-8 texts and UTF-8 files name, in order, each once; printable ASCII when
+// none is named. Texts and files give up their controls, which no font draws. A file that cannot be read
+// or is not UTF-8 is the reason returned.
+std::variant<std::vector<char32_t>, std::string> gatherCharacters(const std::vector<CodeRange>& ranges,
+                                                                  const std::vector<std::string>& texts,
+                                                                  const std::vector<std::string>& files);
 
 } // namespace quorvane::fonts

@@ -152,7 +152,7 @@ bool Face::embeddingRestricted() const {
 std::vector<std::string> Face::notices() const {
     std::vector<std::string> notices;
     FT_Face face = state_->face;
-    for (const FT_UShort id : {TT_NAME_ID_COPYRIGHT, TT_NAME_ID_LICENSE, TT_NAME_ID_LICENSE_URL}) {
+    for (const int id : {TT_NAME_ID_COPYRIGHT, TT_NAME_ID_LICENSE, TT_NAME_ID_LICENSE_URL}) {
         std::optional<std::string> best;
         const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
         for (FT_UInt i = 0; i < count; ++i) {

@@ -11,7 +11,7 @@ cmake --build --preset fuzz
 seconds=${FUZZ_SECONDS:-60}
 artifacts=build/fuzz/artifacts
 mkdir -p "$artifacts"
-for target in picture:picture_fuzzer colorconv:color_fuzzer stored:stored_fuzzer pack:pack_fuzzer; do
+for target in picture:picture_fuzzer colorconv:color_fuzzer stored:stored_fuzzer pack:pack_fuzzer font:font_fuzzer; do
     corpus=${target%%:*}
     fuzzer=${target##*:}
     scratch=$(mktemp -d)

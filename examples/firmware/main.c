@@ -4,6 +4,7 @@
 #include "scene.h"       /* 18 Bit, for a 240 x 320 ST7789 */
 #include "scene_packed.h" /* 16 colours, compressed: includes quorvane_decode.h */
 #include "sprites.h"      /* a pack: the spinner's frames as the rectangles that change, and the icons */
+#include "label.h"        /* a font of the characters this file's strings use */
 
 #include <png.h>
 #include <stdio.h>
@@ -92,6 +93,48 @@ static int checkSpinner(void) {
     return 0;
 }
 
+/* What the label says: its characters are all the font was made of. */
+static const char labelText[] = "Température 21 °C";
+
+/* 5-6-5 parts as the preview shows them: each at round(part * 255 / largest). */
+static int shownAs(unsigned v, const unsigned char rgb[3]) {
+    const unsigned r = ((v >> 11) * 255 + 15) / 31, g = ((v >> 5 & 63) * 255 + 31) / 63, b = ((v & 31) * 255 + 15) / 31;
+    return r == rgb[0] && g == rgb[1] && b == rgb[2];
+}
+
+/* The label drawn as firmware draws it, row by row into the panel's window (16 Bit, high byte first),
+ * white on black as the preview is drawn: every pixel must be the preview's. */
+static int checkLabel(void) {
+    static unsigned char shown[LABEL_LINE_HEIGHT][400][3];
+    unsigned char bytes[48];
+    qv_font font;
+    qv_text t;
+    png_image preview;
+    size_t n, at = 0;
+    if (!qv_font_open(&font, label, sizeof label) || font.line_height != LABEL_LINE_HEIGHT) {
+        return fprintf(stderr, "label: the font does not open\n"), 1;
+    }
+    qv_text_begin(&t, &font, labelText, 0xFFFFFF, 0x000000);
+    memset(&preview, 0, sizeof preview);
+    preview.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&preview, LABEL_PREVIEW) || preview.width != t.width || preview.height != t.height ||
+        t.width > 400) {
+        return fprintf(stderr, "cannot read %s as a %u x %u line\n", LABEL_PREVIEW, t.width, t.height), 1;
+    }
+    preview.format = PNG_FORMAT_RGB;
+    if (!png_image_finish_read(&preview, NULL, shown, 400 * 3, NULL)) return fprintf(stderr, "cannot read %s\n", LABEL_PREVIEW), 1;
+    while ((n = qv_text_read(&t, bytes, sizeof bytes)) > 0) {
+        size_t i;
+        for (i = 0; i + 1 < n; i += 2, at += 2) {
+            const unsigned x = (unsigned)(at / 2 % t.width), y = (unsigned)(at / 2 / t.width);
+            if (!shownAs((unsigned)bytes[i] << 8 | bytes[i + 1], shown[y][x])) {
+                return fprintf(stderr, "the label differs from %s at %u, %u\n", LABEL_PREVIEW, x, y), 1;
+            }
+        }
+    }
+    return at == 2u * t.width * t.height ? 0 : (fprintf(stderr, "the label gave %lu bytes\n", (unsigned long)at), 1);
+}
+
 int main(void) {
     /* logo.bmp is 4 pixels wide and 3 high; its top-left pixel is pure red. */
     const int height = logo[0] + 1, width = logo[1] + 1;
@@ -140,6 +183,7 @@ int main(void) {
     }
     if (checkPackedScene() != 0) return 1;
     if (checkSpinner() != 0) return 1;
+    if (checkLabel() != 0) return 1;
     printf("logo: %d x %d, badge: %d x %d, turned logo: %d x %d, scene: %d x %d\n", width, height, badgeWidth,
            badgeHeight, LOGO_TURNED_WIDTH, LOGO_TURNED_HEIGHT, SCENE_WIDTH, SCENE_HEIGHT);
     return 0;

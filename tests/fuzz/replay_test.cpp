@@ -37,3 +37,5 @@ TEST(FuzzCorpus, ColorInputsRunClean) { EXPECT_GT(replay("colorconv", quorvane::
 TEST(FuzzCorpus, StoredInputsRunClean) { EXPECT_GT(replay("stored", quorvane::fuzz::storedInput), 10u); }
 
 TEST(FuzzCorpus, PackInputsRunClean) { EXPECT_GE(replay("pack", quorvane::fuzz::packInput), 4u); }
+
+TEST(FuzzCorpus, FontInputsRunClean) { EXPECT_GE(replay("font", quorvane::fuzz::fontInput), 4u); }

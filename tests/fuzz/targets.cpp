@@ -7,6 +7,8 @@
 #include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "colorconv/cform.h"
+#include "fonts/charset.h"
+#include "fonts/draw.h"
 #include "packs/playback.h"
 #include "tests/support/memorycolorview.h"
 
@@ -236,6 +238,26 @@ void packInput(const std::uint8_t* data, std::size_t size) {
             }
         }
     }
+}
+
+void fontInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return;
+    const std::size_t length = std::min<std::size_t>(data[0] % 33, size - 1);
+    const std::string text(reinterpret_cast<const char*>(data + 1), length);
+    const std::vector<std::uint8_t> font(data + 1 + length, data + size); // exactly the rest: a read past it is caught
+    if (!fonts::fontInfo(font)) return;
+    const fonts::Decoded decoded = fonts::decodeUtf8(text);
+    char32_t before = 0;
+    for (const char32_t c : decoded.text) {
+        if (const auto glyph = fonts::decodeGlyph(font, c)) require(glyph->alpha.size() == static_cast<std::size_t>(glyph->width) * static_cast<std::size_t>(glyph->height));
+        (void)fonts::fontKerning(font, before, c);
+        before = c;
+    }
+    constexpr std::size_t kLimit = 1 << 14; // a damaged advance may make the box wide: its start is enough
+    const auto drawn = fonts::drawText(font, text.c_str(), 0xFFFFFF, 0x102030, 1 + size % 7, kLimit);
+    if (!drawn) return;
+    const std::size_t pixels = static_cast<std::size_t>(drawn->width) * static_cast<std::size_t>(drawn->height + 7);
+    require(drawn->bytes.size() <= std::min(3 * pixels, kLimit));
 }
 
 } // namespace quorvane::fuzz

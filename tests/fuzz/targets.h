@@ -21,4 +21,8 @@ void storedInput(const std::uint8_t* data, std::size_t size);
 // every part no larger than its rectangle's pixels.
 void packInput(const std::uint8_t* data, std::size_t size);
 
+// A line of text (the input's first byte says how many bytes after it are the text) drawn with the rest
+// as a font through the shipped decoder: never outside the font or the buffer, never more than the box.
+void fontInput(const std::uint8_t* data, std::size_t size);
+
 } // namespace quorvane::fuzz
