@@ -2,6 +2,7 @@
 
 #include "app/folders.h"
 #include "app/frame.h"
+#include "app/fonting.h"
 #include "app/packing.h"
 #include "app/preview.h"
 #include "capture/capture.h"
@@ -142,6 +143,27 @@ void Form1::makePack() {
     guarded([this] { packing_->makePack(); });
 }
 
+void Form1::openFont() {
+    fonting_ = &view_.fonting();
+    updateFonting();
+    view_.showFonting();
+    fonting_->open();
+}
+
+void Form1::makeFont() {
+    if (!fonting_) return;
+    updateFonting();
+    guarded([this] { fonting_->makeCode(); });
+}
+
+void Form1::updateFonting() {
+    if (!fonting_) return;
+    const codegen::CodeOptions options = currentOptions();
+    fonting_->setChoices({.pixel = {options.depth, options.byteOrder, options.panel.bgr, options.panel.invert, options.storage.mono,
+                                    options.storage.monoLayout},
+                          .target = options.target});
+}
+
 void Form1::updatePacking() {
     if (!packing_) return;
     const codegen::CodeOptions options = currentOptions();
@@ -151,9 +173,11 @@ void Form1::updatePacking() {
                           .target = options.target});
 }
 
-// Before any picture the preview says so; after one, a failure is reported and the last views stay.
+// Before any picture the preview says so; after one, a failure is reported and the last views stay. The
+// Pack and Font windows follow the choices too.
 void Form1::updatePreview() {
     updatePacking();
+    updateFonting();
     if (!preview_) return;
     if (state_.imageLoaded == 0) {
         preview_->clearSource();

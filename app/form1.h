@@ -112,6 +112,10 @@ public:
     // as they are at that moment.
     void openPack();
     void makePack();
+    // "Font…": the Font window, which draws in the panel's pixels as chosen above; "Make Code…" in it
+    // takes them as they are at that moment.
+    void openFont();
+    void makeFont();
 
     const MainState& state() const { return state_; }
 
@@ -134,12 +138,14 @@ private:
     codegen::CodeOptions currentOptions() const; // what "Make Code" would use now
     void updatePreview(); // and the Pack window's choices
     void updatePacking();
+    void updateFonting();
     template <typename Handler> void guarded(Handler handler);
 
     MainView& view_;
     MainState state_;
     Preview* preview_ = nullptr; // the view's, once opened; the view keeps it while it calls these handlers
     Packing* packing_ = nullptr; // the same for the Pack window
+    Fonting* fonting_ = nullptr; // and for the Font window
 };
 
 } // namespace quorvane::app

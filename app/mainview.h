@@ -12,6 +12,7 @@
 
 namespace quorvane::app {
 
+class Fonting;
 class Packing;
 
 class Preview;
@@ -58,6 +59,9 @@ public:
     // The Pack window's handlers, made on the first call like the preview's; showPacking shows it.
     virtual Packing& packing() = 0;
     virtual void showPacking() = 0;
+    // The Font window's handlers, made on the first call in the same way; showFonting shows it.
+    virtual Fonting& fonting() = 0;
+    virtual void showFonting() = 0;
 };
 
 } // namespace quorvane::app

@@ -472,6 +472,7 @@ static inline uint32_t qv__fle(const qv_font *f, uint32_t at, unsigned n)
 static inline uint32_t qv__fbits(const qv_font *f, uint32_t *at, unsigned n)
 {
     uint32_t v = 0, i;
+    n &= 31; /* no field is wider, whatever a damaged font says */
     while (n--) {
         i = *at >> 3;
         v = v << 1 | (i < f->size ? (QV_BYTE(f->data + i) >> (7 - (*at & 7))) & 1u : 0u);
@@ -591,12 +592,13 @@ static inline uint32_t qv__run(const qv_font *f, uint32_t *at)
 }
 
 /* A level that is not the predicted one p: by the code of the table that p's entry of the map names
- * (flags bit 7), or as it stands; either way the predicted one is left out of the count. */
+ * (flags bit 7, at 2 or 4 bits a level), or as it stands; either way the predicted one is left out of the
+ * count. */
 static inline unsigned qv__miss(const qv_font *f, uint32_t *at, unsigned p)
 {
     unsigned n = (1u << f->h.is.bpp) - 1;
     uint32_t map = f->w.is.tables_at + 64, u = map + 4 * p;
-    if (!(f->h.is.flags & 128)) return (unsigned)qv__fbits(f, at, f->h.is.bpp - (f->h.is.bpp == 1));
+    if (!(f->h.is.flags & 128) || n > 15) return (unsigned)qv__fbits(f, at, f->h.is.bpp - (f->h.is.bpp == 1));
     return qv__code(f, at, map + 4 * (n + 1) + 4 * n * qv__fbits(f, &u, 4), n);
 }
 

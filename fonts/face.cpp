@@ -12,6 +12,7 @@
 #include <hb.h>
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 
 namespace quorvane::fonts {
@@ -162,6 +163,7 @@ std::vector<std::string> Face::notices() const {
             if (!best || english) best = nameText(name);
             if (english) break;
         }
+        while (best && !best->empty() && std::isspace(static_cast<unsigned char>(best->back()))) best->pop_back();
         if (best && !best->empty()) notices.push_back(*best);
     }
     for (const char* property : {"COPYRIGHT", "NOTICE"}) {

@@ -352,8 +352,9 @@ std::vector<std::uint8_t> encodeFont(const FontData& font) {
                            static_cast<std::uint8_t>(255 / (levels - 1))});
     // The fields in the order the panel receives them: bgr puts blue's component in red's field, but the
     // fields' widths stay where they are.
-    for (const auto& channel : format.channels) out.push_back(static_cast<std::uint8_t>(channel.bits));
-    for (const auto& channel : format.channels) out.push_back(static_cast<std::uint8_t>(channel.slot));
+    // A mono font's pixels are lit or not, whatever the depth: its fields are 0.
+    for (const auto& channel : format.channels) out.push_back(static_cast<std::uint8_t>(font.pixel.mono ? 0 : channel.bits));
+    for (const auto& channel : format.channels) out.push_back(static_cast<std::uint8_t>(font.pixel.mono ? 0 : channel.slot));
     out.insert(out.end(), {static_cast<std::uint8_t>(font.ascent), static_cast<std::uint8_t>(font.descent)});
     for (const Field& f : fields) out.push_back(static_cast<std::uint8_t>(f.bits));
     out.insert(out.end(), {static_cast<std::uint8_t>(recordBits), static_cast<std::uint8_t>(index.bits + valueIndex.bits), 0, 0, 0});

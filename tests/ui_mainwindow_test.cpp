@@ -3,6 +3,7 @@
 #include "support/tempdir.h"
 #include "codegen/imagecode.h"
 #include "ui/mainwindow.h"
+#include "ui/fontwindow.h"
 #include "ui/packwindow.h"
 #include "colorconv/colorcodes.h"
 #include "ui/picturemenu.h"
@@ -625,4 +626,34 @@ TEST_F(RealMainWindow, PackWindowTakesDropsConvertsAndPlays) {
     EXPECT_TRUE(messages.empty());
     window->close();
     EXPECT_FALSE(pack->isVisible());
+}
+
+// "Font…" opens the Font window: a system font chosen from fontconfig's list is converted on a thread of
+// its own, its sample drawn through the decoder, the characters it lacks named; "Make Code…" writes
+// the source, header and raw file and puts the source on the clipboard.
+TEST_F(RealMainWindow, FontWindowConvertsDrawsAndMakesCode) {
+    window->pictureMenu()->fontAction()->trigger();
+    auto* font = window->fontWindow();
+    ASSERT_NE(font, nullptr);
+    EXPECT_TRUE(font->isVisible());
+    const int dejavu = font->systemFontList()->findData("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    ASSERT_GE(dejavu, 0) << "fontconfig lists the fonts of fonts-dejavu-core";
+    font->charactersEdit()->setText(QString::fromUtf8("Quorvane 0123\xE4\xB8\xAD"));
+    emit font->charactersEdit()->editingFinished();
+    font->systemFontList()->setCurrentIndex(dejavu);
+    emit font->systemFontList()->activated(dejavu);
+    QTRY_VERIFY_WITH_TIMEOUT(font->fonting().font().has_value() && !font->fonting().busy(), 5000);
+    EXPECT_TRUE(font->summaryLabel()->text().contains(QString::fromUtf8("The font lacks U+4E2D \xE4\xB8\xAD"))) << font->summaryLabel()->text().toStdString();
+    EXPECT_FALSE(font->sampleView()->image().isNull());
+    EXPECT_EQ(font->sampleView()->image().height(), font->fonting().font()->data.ascent + font->fonting().font()->data.descent);
+    const std::string source = (dir / "label.c").string();
+    font->makeChooser = [&](const QString&) -> std::optional<QString> { return QString::fromStdString(source); };
+    QString clipboard;
+    font->clipboardSink = [&](const QString& text) { clipboard = text; };
+    font->makeButton()->click();
+    EXPECT_TRUE(fs::exists(dir / "label.h") && fs::exists(dir / "label.hex"));
+    EXPECT_EQ(clipboard.toStdString(), proctest::slurp(source));
+    EXPECT_TRUE(messages.empty());
+    window->close();
+    EXPECT_FALSE(font->isVisible());
 }

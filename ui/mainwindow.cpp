@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include "ui/colorconverterwindow.h"
+#include "ui/fontwindow.h"
 #include "ui/packwindow.h"
 #include "ui/picturemenu.h"
 #include "ui/previewwindow.h"

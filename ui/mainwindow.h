@@ -26,6 +26,7 @@ class ListBox;
 class PictureBox;
 class PictureMenu;
 class PreviewWindow;
+class FontWindow;
 class PackWindow;
 
 class MainWindow : public QWidget, public app::MainView {
@@ -46,6 +47,7 @@ public:
     PictureMenu* pictureMenu() const { return pictureMenu_; }
     PreviewWindow* previewWindow() const { return preview_.get(); } // null until first opened
     PackWindow* packWindow() const { return pack_.get(); }          // null until first opened
+    FontWindow* fontWindow() const { return font_.get(); }          // null until first opened
 
     // `quorvane FILE`, or a file dropped on the window: opens it as "Open BMP" would, with the same checks
     // and messages.
@@ -81,6 +83,8 @@ public:
     void showPreview() override;
     app::Packing& packing() override;
     void showPacking() override;
+    app::Fonting& fonting() override;
+    void showFonting() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -116,6 +120,7 @@ private:
     std::unique_ptr<ColorConverterWindow> colorConverter_;
     std::unique_ptr<PreviewWindow> preview_;
     std::unique_ptr<PackWindow> pack_;
+    std::unique_ptr<FontWindow> font_;
 };
 
 } // namespace quorvane::ui

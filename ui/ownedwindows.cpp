@@ -1,5 +1,7 @@
-// The windows the main window owns and opens: the preview, the Pack window and the colour converter.
+// The windows the main window owns and opens: the preview, the Pack and Font windows and the colour
+// converter.
 #include "ui/colorconverterwindow.h"
+#include "ui/fontwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/packwindow.h"
 #include "ui/previewwindow.h"
@@ -36,11 +38,25 @@ void MainWindow::showPacking() {
     pack_->open();
 }
 
-// The preview and the Pack window belong to this window: they go with it, and the program ends with
+app::Fonting& MainWindow::fonting() {
+    if (!font_) {
+        font_ = std::make_unique<FontWindow>(this);
+        font_->onMakeCode = [this] { form_.makeFont(); };
+    }
+    return font_->fonting();
+}
+
+void MainWindow::showFonting() {
+    fonting(); // made if need be
+    font_->open();
+}
+
+// The preview and the Pack and Font windows belong to this window: they go with it, and the program ends with
 // this window.
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (preview_) preview_->close();
     if (pack_) pack_->close();
+    if (font_) font_->close();
     QWidget::closeEvent(event);
 }
 

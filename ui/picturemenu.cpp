@@ -96,6 +96,10 @@ PictureMenu::PictureMenu(QWidget* parent) : QMenu(parent) {
     connect(pack_, &QAction::triggered, this, [this] {
         if (onPack) onPack();
     });
+    font_ = addAction("Font…");
+    connect(font_, &QAction::triggered, this, [this] {
+        if (onFont) onFont();
+    });
 }
 
 // Rotate and Mirror are choices of one among several; the colour order and the inversion are ticks.
@@ -306,6 +310,7 @@ void PictureMenu::bind(app::Form1& form) {
     onShowAsDisplayed = [&form](bool show) { form.setShowAsDisplayed(show); };
     onPreview = [&form] { form.openPreview(); };
     onPack = [&form] { form.openPack(); };
+    onFont = [&form] { form.openFont(); };
     onDisplay = [&form](const std::optional<codegen::DisplayPreset>& display) { form.setDisplay(display); };
     onMoreDepth = [&form](codegen::Depth depth) { form.setMoreDepth(depth); };
     onColours = [&form](const codegen::Storage& colours) { form.setColours(colours); };

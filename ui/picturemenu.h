@@ -35,6 +35,7 @@ class PictureMenu : public QMenu {
     std::function<void(bool show)> onShowAsDisplayed;
     std::function<void()> onPreview;
     std::function<void()> onPack;
+    std::function<void()> onFont;
     std::function<void(const std::optional<codegen::DisplayPreset>&)> onDisplay; // none: the 132 x 132 panel
     std::function<void(codegen::Depth)> onMoreDepth;
     std::function<void(const codegen::Storage&)> onColours; // its compression is not a part of the choice
@@ -65,6 +66,7 @@ class PictureMenu : public QMenu {
     QAction* fitLargerAction() const { return fitLarger_; }
     QAction* previewAction() const { return preview_; }
     QAction* packAction() const { return pack_; }
+    QAction* fontAction() const { return font_; }
     QAction* displayAction(std::string_view name) const; // "" for the 132 x 132 panel
     QAction* moreDepthAction(codegen::Depth depth) const;
     QAction* coloursAction(std::string_view word) const; // "full", "256" ... "2", "mono-rows" ...
@@ -98,6 +100,7 @@ class PictureMenu : public QMenu {
     QAction* showAsDisplayed_ = nullptr;
     QAction* preview_ = nullptr;
     QAction* pack_ = nullptr;
+    QAction* font_ = nullptr;
     std::vector<QAction*> displays_; // the 132 x 132 panel, then every preset in the table's order
     QAction* moreDepths_[2] = {};    // 18 Bit, 24 Bit, as kMoreDepths lists them
     std::vector<QAction*> colours_;  // as kColours lists them; each action's data is its word

@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "app/mainview.h"
+#include "app/fonting.h"
 #include "app/packing.h"
 #include "app/preview.h"
 
@@ -74,6 +75,34 @@ struct FakePackView : quorvane::app::PackView {
     std::vector<std::string> messages;
 };
 
+struct FakeFontView : quorvane::app::FontView {
+    void showSystemFonts(const std::vector<quorvane::fonts::SystemFont>& f) override { systemFonts = f; }
+    void showFontName(const std::string& name) override { fontName = name; }
+    void showSample(const quorvane::codegen::DisplayedPicture& line) override { samples.push_back(line); }
+    void showSummary(const quorvane::app::FontSummary& s) override { summary = s; }
+    void showBusy(bool b) override { busy = b; }
+    void showProgress(std::size_t done, std::size_t all) override { progress.emplace_back(done, all); }
+    void runInBackground(std::function<void()> work, std::function<void()> done) override {
+        work();
+        done();
+    }
+    std::optional<std::string> chooseFontFile() override { return fontChoice; }
+    std::optional<std::string> chooseCharsFile() override { return charsChoice; }
+    std::optional<std::string> chooseMakeFile(const std::string&) override { return makeChoice; }
+    void setClipboardText(const std::string& text) override { clipboard = text; }
+    void showMessage(const std::string& text, quorvane::app::MessageIcon) override { messages.push_back(text); }
+
+    std::vector<quorvane::fonts::SystemFont> systemFonts;
+    std::string fontName;
+    std::vector<quorvane::codegen::DisplayedPicture> samples;
+    quorvane::app::FontSummary summary;
+    bool busy = false;
+    std::vector<std::pair<std::size_t, std::size_t>> progress;
+    std::optional<std::string> fontChoice, charsChoice, makeChoice;
+    std::string clipboard;
+    std::vector<std::string> messages;
+};
+
 struct FakeMainView : quorvane::app::MainView {
     using TextBox = quorvane::app::TextBox;
     using ListBox = quorvane::app::ListBox;
@@ -134,6 +163,8 @@ struct FakeMainView : quorvane::app::MainView {
     void showPreview() override { ++previewOpenings; }
     quorvane::app::Packing& packing() override { return packingHandlers; }
     void showPacking() override { ++packOpenings; }
+    quorvane::app::Fonting& fonting() override { return fontingHandlers; }
+    void showFonting() override { ++fontOpenings; }
 
     std::string text(TextBox box) const {
         const auto it = texts.find(box);
@@ -171,6 +202,9 @@ struct FakeMainView : quorvane::app::MainView {
     FakePackView packView;
     quorvane::app::Packing packingHandlers{packView};
     int packOpenings = 0;
+    FakeFontView fontView;
+    quorvane::app::Fonting fontingHandlers{fontView};
+    int fontOpenings = 0;
 };
 
 // A window that has been through the whole road once: start-up, "Open BMP" on `picture`, "Make Code"

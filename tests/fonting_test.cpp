@@ -1,0 +1,120 @@
+// The Font window's handlers against a fake window: Make Code writes exactly what quorvane-cli font
+// writes for the same choices, the sample is drawn as the panel shows it, and a bad font leaves the
+// one shown before.
+#include "app/fonting.h"
+#include "app/form1.h"
+#include "cli/run.h"
+#include "support/fakemainview.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace quorvane;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+} // namespace
+
+TEST(Fonting, MakeCodeWritesWhatTheCommandLineWrites) {
+    const tempdir::TempDir temp("fonting");
+    std::ofstream(temp / "ui.txt") << "Temp\xC3\xA9rature\n";
+    using codegen::Depth;
+    const struct {
+        std::string name;
+        app::FontChoices choices;
+        int bpp = 0; // 0: the window's default
+        std::string typed;
+        bool file = false;
+        std::vector<std::string> options;
+    } cases[] = {
+        {"16 little bgr", {{Depth::Bits16, codegen::ByteOrder::Little, true}, codegen::Target::Arm}, 0, "", false,
+         {"--depth", "16", "--byte-order", "little", "--bgr", "--target", "arm"}},
+        {"mono pages", {{.mono = true, .monoLayout = codegen::MonoLayout::Pages}}, 0, "AVo", false,
+         {"--mono", "--mono-layout", "pages", "--chars", "AVo"}},
+        {"12, 2 bits, typed and a file", {{Depth::Bits12, codegen::ByteOrder::Big, false, true}, codegen::Target::Avr}, 2, "0123", true,
+         {"--depth", "12", "--invert", "--target", "avr", "--bpp", "2", "--chars", "0123", "--chars-from", (temp / "ui.txt").string()}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFontView view;
+        app::Fonting fonting(view);
+        fonting.setChoices(c.choices);
+        fonting.setFont(kDejaVu);
+        fonting.setSize(13);
+        if (c.bpp) fonting.setBpp(c.bpp);
+        if (!c.typed.empty()) fonting.setCharacters(c.typed);
+        if (c.file) {
+            view.charsChoice = (temp / "ui.txt").string();
+            fonting.addCharactersFile();
+        }
+        view.makeChoice = (temp / "window.c").string();
+        fonting.makeCode();
+        ASSERT_TRUE(view.messages.empty()) << view.messages.front();
+
+        std::vector<std::string> args{"font", kDejaVu, "--size", "13", "--name", "window", "--output", (temp / "cli.c").string(),
+                                      "--header", (temp / "window.h.cli").string(), "--hex", (temp / "cli.hex").string()};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        std::ostringstream out, err;
+        ASSERT_EQ(cli::run(views, out, err), 0) << err.str();
+        const std::string source = proctest::slurp(temp / "window.c");
+        EXPECT_EQ(proctest::slurp(temp / "window.hex"), proctest::slurp(temp / "cli.hex"));
+        EXPECT_EQ(view.clipboard, source);
+        // The command line's header has its own file name, so its include guard and include differ by that.
+        std::string header = proctest::slurp(temp / "window.h.cli"), cliSource = proctest::slurp(temp / "cli.c");
+        for (std::size_t at; (at = header.find("WINDOW_H_CLI")) != std::string::npos;) header.replace(at, 12, "WINDOW_H");
+        cliSource.replace(cliSource.find("window.h.cli"), 12, "window.h");
+        EXPECT_EQ(proctest::slurp(temp / "window.h"), header);
+        EXPECT_EQ(source, cliSource);
+    }
+}
+
+// The sample is the decoder's drawing as the panel shows it; the summary counts glyphs and names the
+// characters the font lacks; a file that is not a font is said and leaves the font shown before.
+TEST(Fonting, SampleSummaryAndABadFont) {
+    const tempdir::TempDir temp("fontsample");
+    std::ofstream(temp / "notes.txt") << "plain text";
+    FakeFontView view;
+    app::Fonting fonting(view);
+    fonting.setChoices({{codegen::Depth::Bits16}});
+    fonting.setFont(kDejaVu);
+    fonting.setCharacters("AVa\xE4\xB8\xAD");
+    ASSERT_TRUE(fonting.font());
+    EXPECT_EQ(view.summary.glyphs, 3u);
+    EXPECT_EQ(view.summary.missing, "U+4E2D \xE4\xB8\xAD");
+    EXPECT_EQ(view.fontName, "DejaVu Sans Book");
+    fonting.setSample("AVa");
+    ASSERT_FALSE(view.samples.empty());
+    const codegen::DisplayedPicture sample = view.samples.back();
+    EXPECT_EQ(sample.height, fonting.font()->data.ascent + fonting.font()->data.descent);
+    EXPECT_GT(std::count(sample.rgb.begin(), sample.rgb.end(), 255), 0) << "lit text on a dark panel";
+    const auto bytes = fonting.font()->bytes;
+    fonting.setFont((temp / "notes.txt").string());
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_NE(view.messages[0].find("not a font FreeType can read"), std::string::npos) << view.messages[0];
+    EXPECT_EQ(fonting.font()->bytes, bytes);
+    fonting.setSample("AVa");
+    EXPECT_EQ(view.samples.back().rgb, sample.rgb);
+}
+
+// "Font…" in the picture's menu opens the window, which takes the main window's colours as they change.
+TEST(Fonting, FollowsTheMainWindowsChoices) {
+    FakeMainView view;
+    app::Form1 form(view);
+    form.Form_Load();
+    form.openFont();
+    EXPECT_EQ(view.fontOpenings, 1);
+    form.setColours({.mono = true, .monoLayout = codegen::MonoLayout::RowsLsb});
+    view.fontingHandlers.setFont(kDejaVu);
+    ASSERT_TRUE(view.fontingHandlers.font());
+    EXPECT_TRUE(view.fontingHandlers.font()->data.pixel.mono);
+    EXPECT_EQ(view.fontingHandlers.font()->data.pixel.monoLayout, codegen::MonoLayout::RowsLsb);
+    EXPECT_EQ(view.fontingHandlers.font()->data.bpp, 1) << "a mono panel's font is one bit a pixel until chosen otherwise";
+}
