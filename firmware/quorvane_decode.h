@@ -463,8 +463,11 @@ typedef struct qv_text {
 
 static inline uint32_t qv__fle(const qv_font *f, uint32_t at, unsigned n)
 {
-    uint32_t v = 0;
-    while (n--) v = v << 8 | (at + n < f->size ? QV_BYTE(f->data + at + n) : 0u);
+    uint32_t v = 0, i;
+    while (n--) {
+        i = at + n; /* wrapped or not, the byte checked is the byte read */
+        v = v << 8 | (i < f->size ? QV_BYTE(f->data + i) : 0u);
+    }
     return v;
 }
 
