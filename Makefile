@@ -28,6 +28,7 @@ bench:
 	@build/release/bench/quorvane_fit_bench build/release/cli/quorvane-cli 15 build/release/bench-data
 	@build/release/bench/quorvane_flash_bench build/release/cli/quorvane-cli 11 build/release/bench-data
 	@build/release/bench/quorvane_pack_bench build/release/cli/quorvane-cli 7 build/release/bench-data
+	@build/release/bench/quorvane_font_bench build/release/cli/quorvane-cli 11
 	@build/release/bench/quorvane_ui_bench
 
 asan:

@@ -453,8 +453,7 @@ typedef struct qv_text {
     uint16_t bx, by;           /* the block the cache holds */
     uint8_t unit, pages;       /* bits given a pixel (page column); 8 rows a block, in pages */
     uint8_t nacc;              /* output bits waiting */
-    uint16_t last;             /* the coverage of the colour made last; none yet above 255 */
-    uint32_t acc, made;        /* the waiting bits; the colour made last */
+    uint32_t acc;              /* the waiting bits */
     uint32_t fg, bg;
     const qv_font *font;
     const char *s;
@@ -566,16 +565,18 @@ static inline int32_t qv_font_kerning(const qv_font *f, uint32_t left, uint32_t 
     return qv_font_glyph(f, left, &a) && qv_font_glyph(f, right, &b) ? qv__kern(f, a.pair, a.end, b.index) : 0;
 }
 
-/* A symbol of a canonical prefix code whose n lengths (4 bits each, 0 for a symbol not used) stand at
- * bit t: codes go by length, then by symbol, counting up. */
+/* A symbol of a canonical prefix code whose n lengths (4 bits each, 0 for a symbol not used, the first
+ * in the high half of a byte) stand from bit t: codes go by length, then by symbol, counting up. */
 static inline unsigned qv__code(const qv_font *f, uint32_t *at, uint32_t t, unsigned n)
 {
-    uint32_t code = 0, first = 0, u;
+    uint32_t code = 0, first = 0, i;
     unsigned len, s;
+    t >>= 3; /* every table starts on a byte: a length is half a byte of it, the first the high half */
     for (len = 1; len < 16; len++) {
         code = code << 1 | qv__fbits(f, at, 1);
-        for (u = t, s = 0; s < n; s++) {
-            if (qv__fbits(f, &u, 4) != len) continue;
+        for (s = 0; s < n; s++) {
+            i = t + (s >> 1);
+            if (i >= f->size || ((QV_BYTE(f->data + i) >> ((~s & 1) << 2)) & 15) != len) continue;
             if (code == first) return s;
             first++;
         }
@@ -602,7 +603,7 @@ static inline unsigned qv__miss(const qv_font *f, uint32_t *at, unsigned p)
     unsigned n = (1u << f->h.is.bpp) - 1;
     uint32_t map = f->w.is.tables_at + 64, u = map + 4 * p;
     if (!(f->h.is.flags & 128) || n > 15) return (unsigned)qv__fbits(f, at, f->h.is.bpp - (f->h.is.bpp == 1));
-    return qv__code(f, at, map + 4 * (n + 1) + 4 * n * qv__fbits(f, &u, 4), n);
+    return qv__code(f, at, map + 4 * (n + 1) * (1 + qv__fbits(f, &u, 4)), n);
 }
 
 /* Rows 0 to r1 - 1 of a glyph's levels decoded, rows r0 on kept: the larger of each level and what dst
@@ -736,14 +737,7 @@ static inline unsigned qv__cover(qv_text *t, unsigned x, unsigned y)
 }
 
 /* The pixel (1 when lit, in mono) of a coverage level. */
-static inline uint32_t qv__pixel(qv_text *t, unsigned level)
-{
-    if (level != t->last) {
-        t->last = (uint16_t)level;
-        t->made = qv__colour(t, level * t->font->h.is.step);
-    }
-    return t->made;
-}
+static inline uint32_t qv__pixel(qv_text *t, unsigned level) { return qv__colour(t, level * t->font->h.is.step); }
 
 /* Makes t ready to give a line of UTF-8 text (up to its NUL), which must stay where it is until read. */
 static inline void qv_text_begin(qv_text *t, const qv_font *f, const char *s, uint32_t fg, uint32_t bg)
@@ -761,7 +755,6 @@ static inline void qv_text_begin(qv_text *t, const qv_font *f, const char *s, ui
     t->by = 0x8000; /* no block yet */
     t->pages = (flags & 0x38) == 0x28;
     t->unit = (uint8_t)(t->pages ? 8 : (flags & 8) ? 1 : (f->h.is.slot[0] + f->h.is.slot[1] + f->h.is.slot[2]) & 31);
-    t->last = 0x100;
     end = (int32_t)qv__line(t, 0);
     t->width = (uint16_t)(end <= 0 ? 0 : (uint32_t)(end + 63) >> 6);
     t->height = f->line_height;

@@ -3,6 +3,7 @@
 #include "fonts/charset.h"
 
 #include <algorithm>
+#include <limits>
 #include <array>
 #include <queue>
 
@@ -12,6 +13,7 @@ namespace {
 constexpr std::size_t kHeaderBytes = 84;
 constexpr int kLongestCode = 15; // a code length is held in 4 bits
 constexpr std::size_t kRunSymbols = 16; // runs of 0 to 14, and the escape to longer ones
+constexpr std::size_t kMostTables = 4;  // the tables of misses the decoder holds while it decodes
 
 void put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -114,8 +116,8 @@ long codedBits(const std::vector<long>& counts) {
 }
 
 // Which table each predicted level's misses take: groups merged two at a time, the pair whose merging
-// saves the most bits (a table of 4 bits a symbol included) first, while merging saves any. Numbered in
-// the order of their first predicted level.
+// saves the most bits (a table of 4 bits a symbol included) first, while merging saves any and until
+// there are at most the decoder's 4. Numbered in the order of their first predicted level.
 std::vector<std::size_t> groupContexts(const std::vector<std::vector<long>>& counts) {
     std::vector<std::vector<std::size_t>> members;
     std::vector<std::vector<long>> merged;
@@ -125,7 +127,7 @@ std::vector<std::size_t> groupContexts(const std::vector<std::vector<long>>& cou
     }
     const long table = 4 * static_cast<long>(counts.empty() ? 0 : counts.front().size());
     while (merged.size() > 1) {
-        long bestGain = 0;
+        long bestGain = std::numeric_limits<long>::min();
         std::size_t bi = 0, bj = 0;
         for (std::size_t i = 0; i < merged.size(); ++i) {
             for (std::size_t j = i + 1; j < merged.size(); ++j) {
@@ -139,7 +141,7 @@ std::vector<std::size_t> groupContexts(const std::vector<std::vector<long>>& cou
                 }
             }
         }
-        if (bestGain <= 0) break;
+        if (bestGain <= 0 && merged.size() <= kMostTables) break;
         for (std::size_t s = 0; s < merged[bi].size(); ++s) merged[bi][s] += merged[bj][s];
         members[bi].insert(members[bi].end(), members[bj].begin(), members[bj].end());
         merged.erase(merged.begin() + static_cast<std::ptrdiff_t>(bj));
@@ -323,7 +325,10 @@ std::vector<std::uint8_t> encodeFont(const FontData& font) {
     Bits bits;
     runCode.writeLengths(bits);
     for (const std::size_t group : groupOf) bits.write(group, 4);
-    for (const Code& code : missCodes) code.writeLengths(bits);
+    for (const Code& code : missCodes) {
+        code.writeLengths(bits);
+        bits.write(0, 4); // a table of 2^bpp lengths, so that each starts on a byte
+    }
     const std::size_t tablesAt = kHeaderBytes * 8 + ranges.size() * 48;
     const std::size_t glyphsAt = tablesAt + bits.out.size();
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {

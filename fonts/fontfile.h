@@ -15,7 +15,8 @@
 //  84  ranges: u24 first code point, u8 count - 1, u16 first glyph; sorted, at most 256 code points each
 //      then bit fields, one after the other:
 //      tables: the runs' code lengths (16, 4 bits each); with flags bit 7, for each predicted level
-//      the table its misses take (4 bits), then the tables: each other level's code length (4 bits)
+//      the table its misses take (4 bits, at most 4 tables), then the tables: each other level's code
+//      length (4 bits) and a 0, so that every table starts on a byte
 //      glyphs, by code point: offset of its levels from the levels' first bit, w, h, x, y, advance, its
 //      first pair as the left glyph (its pairs end where the next glyph's start); then one more, all 0
 //      but its first pair: the number of pairs

@@ -253,7 +253,7 @@ void fontInput(const std::uint8_t* data, std::size_t size) {
         (void)fonts::fontKerning(font, before, c);
         before = c;
     }
-    constexpr std::size_t kLimit = 1 << 12; // a damaged advance may make the box wide: its start is enough
+    constexpr std::size_t kLimit = 1 << 10; // a damaged font may make the box wide and its glyphs 255 high: its start is enough
     const auto drawn = fonts::drawText(font, text.c_str(), 0xFFFFFF, 0x102030, 1 + size % 7, kLimit);
     if (!drawn) return;
     const std::size_t pixels = static_cast<std::size_t>(drawn->width) * static_cast<std::size_t>(drawn->height + 7);
