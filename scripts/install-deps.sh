@@ -39,6 +39,7 @@ if [ "${1:-}" = "--bench" ]; then
         pngquant           # the palette benchmark's yardstick for quality and time
         gifsicle           # the pack benchmark's yardstick for an animation's bytes
         time               # GNU time: a conversion's own peak memory, apart from the benchmark's
+        valgrind           # callgrind: the font decoder's instructions a pixel
     )
 fi
 
