@@ -23,6 +23,15 @@
  *         wait_ms(fr.delay_ms);
  *     }
  *
+ * And it draws the fonts that quorvane-cli font writes: a line of UTF-8 text streamed into the panel's
+ * window in the panel's own pixels, the whole box, no frame buffer.
+ *
+ *     qv_font font; qv_text t;
+ *     if (!qv_font_open(&font, dejavu16, sizeof dejavu16)) ...   not a font, or damaged
+ *     qv_text_begin(&t, &font, "Temp\xC3\xA9rature 21 \xC2\xB0C", 0xFFFFFF, 0x102030);   UTF-8, fg, bg
+ *     panel_window(x, y, t.width, t.height);
+ *     while ((n = qv_text_read(&t, row, sizeof row)) > 0) panel_send(row, n);
+ *
  * Header-only: include it in as many units as you like. It needs no heap; a qv_stream holds one
  * 1,024-byte LZ4 chunk and a few counters. Damaged data never makes it read outside the array or write
  * outside the buffer: it stops and qv_failed says so. Every offset and count of a pack's index is

@@ -3,6 +3,7 @@
 #include "codegen/imagename.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 namespace quorvane::fonts {
