@@ -2,6 +2,9 @@
 
 #include "firmware/quorvane_decode.h"
 
+/* A line's state is the same few bytes whatever the string: the build fails if it grows past 128. */
+typedef char quorvane_text_fits[sizeof(qv_text) <= 128 ? 1 : -1];
+
 int quorvane_font_info(const unsigned char *data, uint32_t size, uint32_t info[4])
 {
     qv_font f;

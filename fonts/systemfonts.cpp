@@ -9,11 +9,15 @@ namespace quorvane::fonts {
 
 std::vector<SystemFont> systemFonts() {
     std::vector<SystemFont> fonts;
-    if (!FcInit()) return fonts;
+    // A configuration of our own, given back when done: fontconfig's shared one would stay for the
+    // program's life.
+    const std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)> config(FcInitLoadConfigAndFonts(), FcConfigDestroy);
+    if (!config) return fonts;
     const std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(FcPatternCreate(), FcPatternDestroy);
     const std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> objects(FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FILE, nullptr),
                                                                              FcObjectSetDestroy);
-    const std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)> set(FcFontList(nullptr, pattern.get(), objects.get()), FcFontSetDestroy);
+    const std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)> set(FcFontList(config.get(), pattern.get(), objects.get()),
+                                                                     FcFontSetDestroy);
     if (!set) return fonts;
     for (int i = 0; i < set->nfont; ++i) {
         FcChar8 *family = nullptr, *style = nullptr, *file = nullptr;
