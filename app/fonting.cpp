@@ -127,8 +127,8 @@ void Fonting::finished(const std::shared_ptr<Result>& result) {
     } else {
         built_ = std::get<fonts::BuiltFont>(std::move(result->built));
         built_->data.pixel = result->request.pixel;
-        FontSummary summary{built_->data.glyphs.size(), built_->bytes.size(), built_->data.pairs.size(), {}};
-        for (const char32_t c : built_->missing) summary.missing += (summary.missing.empty() ? "" : ", ") + fonts::describe(c);
+        const FontSummary summary{built_->data.glyphs.size(), built_->bytes.size(), built_->data.pairs.size(),
+                                  fonts::missingText(built_->missing)};
         view_.showFontName(built_->family.empty() ? fs::path(result->request.path).filename().string() : built_->family);
         view_.showSummary(summary);
         drawSample();

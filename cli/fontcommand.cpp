@@ -66,7 +66,7 @@ int runFont(const FontCommand& command, std::ostream& out, std::ostream& err, bo
     }
     const fonts::BuiltFont& font = std::get<fonts::BuiltFont>(built);
     for (const std::string& warning : font.warnings) err << "quorvane-cli: " << warning << '\n';
-    for (const char32_t c : font.missing) err << "quorvane-cli: " << request.path << " lacks " << fonts::describe(c) << '\n';
+    if (!font.missing.empty()) err << "quorvane-cli: " << request.path << " lacks " << fonts::missingText(font.missing) << '\n';
     if (command.strict && !font.missing.empty()) {
         err << "quorvane-cli: --strict: " << font.missing.size() << (font.missing.size() == 1 ? " character" : " characters")
             << " missing, nothing written\n";

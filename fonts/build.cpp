@@ -66,15 +66,11 @@ std::string iconName(const Face& face, char32_t code) {
 
 } // namespace
 
-bool FontRequest::operator==(const FontRequest& other) const {
-    const auto sameIcons = [](const std::vector<IconSource>& a, const std::vector<IconSource>& b) {
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const IconSource& x, const IconSource& y) {
-            return x.path == y.path && std::equal(x.ranges.begin(), x.ranges.end(), y.ranges.begin(), y.ranges.end(),
-                                                  [](CodeRange p, CodeRange q) { return p.first == q.first && p.last == q.last; });
-        });
-    };
-    return path == other.path && sizePx == other.sizePx && bpp == other.bpp && hinting == other.hinting && kerning == other.kerning &&
-           tabularDigits == other.tabularDigits && chars == other.chars && sameIcons(icons, other.icons) && pixel == other.pixel;
+std::string missingText(const std::vector<char32_t>& missing, std::size_t shown) {
+    std::string text;
+    for (std::size_t i = 0; i < missing.size() && i < shown; ++i) text += (i ? ", " : "") + describe(missing[i]);
+    if (missing.size() > shown) text += " and " + std::to_string(missing.size() - shown) + " more";
+    return text;
 }
 
 int levelOf(int coverage, int bpp) {

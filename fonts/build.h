@@ -29,7 +29,6 @@ struct FontRequest {
     std::vector<char32_t> chars; // sorted, each once
     std::vector<IconSource> icons;
     PixelFormat pixel;
-    bool operator==(const FontRequest&) const;
 };
 
 struct IconName {
@@ -53,6 +52,9 @@ struct FontFailure {
 
 // Called after each glyph; false stops the work.
 using FontProgress = std::function<bool(std::size_t done, std::size_t total)>;
+
+// The characters a font lacks, named: "U+00E9 é, U+4E2D 中", the first `shown` of them and how many more.
+std::string missingText(const std::vector<char32_t>& missing, std::size_t shown = 20);
 
 // The level of FreeType's 8-bit coverage v at bpp bits: round(v * (2^bpp - 1) / 255).
 int levelOf(int coverage, int bpp);

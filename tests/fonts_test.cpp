@@ -188,6 +188,12 @@ TEST(Fonts, CharacterMaps) {
     const auto icons = build({.path = kDejaVu, .sizePx = 14, .chars = codes(U"a"), .icons = {{kAwesome, {{0xF011, 0xF011}}}}});
     ASSERT_EQ(icons.icons.size(), 1u);
     EXPECT_EQ(icons.icons[0].name, "OFF") << "Font Awesome 4.7 names U+F011 off";
+    // A range of thousands the font lacks is named in a line, not thousands.
+    std::vector<char32_t> many(22, 0x4E00);
+    many[0] = 0xE9;
+    const std::string named = fonts::missingText(many);
+    EXPECT_TRUE(named.starts_with("U+00E9 \u00E9, U+4E00 \u4E00, ")) << named;
+    EXPECT_TRUE(named.ends_with(", U+4E00 \u4E00 and 2 more")) << named;
 }
 
 // Kerning as HarfBuzz applies it between two characters, from a font that keeps it in a 'kern' table and
