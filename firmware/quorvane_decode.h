@@ -561,7 +561,7 @@ static inline int32_t qv__kern(const qv_font *f, uint32_t lo, uint32_t hi, uint1
             k = qv__fbits(f, &at, f->h.is.fw[8]);
             if (k >= f->w.is.values) return 0;
             at = f->w.is.values_at + f->h.is.fw[9] * k;
-            return (int32_t)qv__fbits(f, &at, f->h.is.fw[9]) + f->w.is.bias[3];
+            return (int32_t)(qv__fbits(f, &at, f->h.is.fw[9]) + (uint32_t)f->w.is.bias[3]); /* wraps, never overflows */
         }
         if (k < b) lo = mid + 1; else hi = mid;
     }
@@ -765,7 +765,7 @@ static inline void qv_text_begin(qv_text *t, const qv_font *f, const char *s, ui
     t->pages = (flags & 0x38) == 0x28;
     t->unit = (uint8_t)(t->pages ? 8 : (flags & 8) ? 1 : (f->h.is.slot[0] + f->h.is.slot[1] + f->h.is.slot[2]) & 31);
     end = (int32_t)qv__line(t, 0);
-    t->width = (uint16_t)(end <= 0 ? 0 : (uint32_t)(end + 63) >> 6);
+    t->width = (uint16_t)(end <= 0 ? 0 : ((uint32_t)end + 63) >> 6);
     t->height = f->line_height;
     t->rows = t->pages ? (uint16_t)((t->height + 7u) >> 3) : t->height;
     t->span = (flags & 0x28) == 0x08 ? (uint16_t)((t->width + 7u) & ~7u) : t->width; /* mono rows, either bit order */

@@ -248,12 +248,18 @@ void fontInput(const std::uint8_t* data, std::size_t size) {
     if (!fonts::fontInfo(font)) return;
     const fonts::Decoded decoded = fonts::decodeUtf8(text);
     char32_t before = 0;
+    std::size_t largest = 0;
     for (const char32_t c : decoded.text) {
-        if (const auto glyph = fonts::decodeGlyph(font, c)) require(glyph->alpha.size() == static_cast<std::size_t>(glyph->width) * static_cast<std::size_t>(glyph->height));
+        if (const auto glyph = fonts::decodeGlyph(font, c)) {
+            require(glyph->alpha.size() == static_cast<std::size_t>(glyph->width) * static_cast<std::size_t>(glyph->height));
+            largest = std::max(largest, glyph->alpha.size());
+        }
         (void)fonts::fontKerning(font, before, c);
         before = c;
     }
-    constexpr std::size_t kLimit = 1 << 10; // a damaged font may make the box wide and its glyphs 255 high: its start is enough
+    // A damaged font may make the box wide and its glyphs 255 x 255, each decoded again for every block
+    // of the line it touches: the line's start is enough, and less of it when the glyphs are large.
+    const std::size_t kLimit = largest > 4096 ? 64 : 1024;
     const auto drawn = fonts::drawText(font, text.c_str(), 0xFFFFFF, 0x102030, 1 + size % 7, kLimit);
     if (!drawn) return;
     const std::size_t pixels = static_cast<std::size_t>(drawn->width) * static_cast<std::size_t>(drawn->height + 7);
