@@ -14,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QThread>
 #include <QVBoxLayout>
 
 namespace quorvane::ui {
@@ -116,10 +115,7 @@ FontWindow::FontWindow(QWidget* owner) : QMainWindow(owner, Qt::Window), fonting
 // A conversion still running is told to stop, and waited for: it writes into this window's handlers.
 FontWindow::~FontWindow() {
     fonting_.cancel();
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-    }
+    background_.wait();
 }
 
 void FontWindow::open() {
@@ -158,21 +154,10 @@ void FontWindow::showBusy(bool busy) {
     if (busy) progress_->setRange(0, 0); // until the first glyph is done
 }
 
-void FontWindow::showProgress(std::size_t done, std::size_t all) {
-    QMetaObject::invokeMethod(this, [this, done, all] {
-        progress_->setRange(0, static_cast<int>(all));
-        progress_->setValue(static_cast<int>(done));
-    }, Qt::QueuedConnection);
-}
+void FontWindow::showProgress(std::size_t done, std::size_t all) { showProgressLater(progress_, done, all); }
 
 void FontWindow::runInBackground(std::function<void()> work, std::function<void()> done) {
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-    }
-    worker_ = QThread::create(std::move(work));
-    connect(worker_, &QThread::finished, this, [done = std::move(done)] { done(); }, Qt::QueuedConnection);
-    worker_->start();
+    background_.run(std::move(work), std::move(done));
 }
 
 std::optional<std::string> FontWindow::chooseFontFile() {

@@ -5,6 +5,7 @@
 // Cancel while converting, and "Make Code…".
 
 #include "app/fonting.h"
+#include "ui/background.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -19,7 +20,6 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
-class QThread;
 
 namespace quorvane::ui {
 
@@ -75,7 +75,7 @@ class FontWindow : public QMainWindow, public app::FontView {
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* make_ = nullptr;
-    QThread* worker_ = nullptr;
+    BackgroundWork background_{this};
 };
 
 } // namespace quorvane::ui

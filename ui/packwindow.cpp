@@ -12,7 +12,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -99,10 +98,7 @@ PackWindow::PackWindow(QWidget* owner) : QMainWindow(owner, Qt::Window), packing
 // A conversion still running is told to stop, and waited for: it writes into this window's handlers.
 PackWindow::~PackWindow() {
     packing_.cancel();
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-    }
+    background_.wait();
 }
 
 void PackWindow::open() {
@@ -141,21 +137,10 @@ void PackWindow::showBusy(bool busy) {
     if (busy) progress_->setRange(0, 0); // until the first asset is done
 }
 
-void PackWindow::showProgress(std::size_t done, std::size_t all) {
-    QMetaObject::invokeMethod(this, [this, done, all] {
-        progress_->setRange(0, static_cast<int>(all));
-        progress_->setValue(static_cast<int>(done));
-    }, Qt::QueuedConnection);
-}
+void PackWindow::showProgress(std::size_t done, std::size_t all) { showProgressLater(progress_, done, all); }
 
 void PackWindow::runInBackground(std::function<void()> work, std::function<void()> done) {
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-    }
-    worker_ = QThread::create(std::move(work));
-    connect(worker_, &QThread::finished, this, [done = std::move(done)] { done(); }, Qt::QueuedConnection);
-    worker_->start();
+    background_.run(std::move(work), std::move(done));
 }
 
 std::optional<std::string> PackWindow::chooseAddFiles() {

@@ -5,6 +5,7 @@
 // and "Make Pack…".
 
 #include "app/packing.h"
+#include "ui/background.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -17,7 +18,6 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
-class QThread;
 class QTimer;
 
 namespace quorvane::ui {
@@ -69,7 +69,7 @@ class PackWindow : public QMainWindow, public app::PackView {
     QPushButton* cancel_ = nullptr;
     QPushButton* make_ = nullptr;
     QTimer* timer_ = nullptr;
-    QThread* worker_ = nullptr;
+    BackgroundWork background_{this};
 };
 
 } // namespace quorvane::ui
