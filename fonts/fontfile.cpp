@@ -41,22 +41,34 @@ struct Bits {
     }
 };
 
-// Walks a glyph's levels as the decoder does, with the level each one's neighbours predict.
-template <typename Visit>
-void predicted(const FontGlyph& g, int bpp, Visit&& visit) {
+// Walks a glyph's levels as the decoder does: each level predicted from its neighbours, and the code's
+// tokens handed on in order: a run of levels as predicted, then the level that is not (counted without
+// the predicted one) with its prediction, and so on; the last run at the end.
+template <typename OnRun, typename OnMiss>
+void tokens(const FontGlyph& g, int bpp, OnRun&& onRun, OnMiss&& onMiss) {
+    if (g.width == 0 || g.height == 0) return;
     const int top = (1 << bpp) - 1;
     std::vector<int> above(static_cast<std::size_t>(g.width), 0);
+    std::size_t run = 0;
     for (int y = 0; y < g.height; ++y) {
         int a = 0, c = 0;
         for (int x = 0; x < g.width; ++x) {
             const int b = above[static_cast<std::size_t>(x)];
             const int v = g.levels[static_cast<std::size_t>(y * g.width + x)];
-            visit(v, std::clamp(a + b - c, 0, top));
+            const int p = std::clamp(a + b - c, 0, top);
+            if (v == p) {
+                ++run;
+            } else {
+                onRun(run);
+                onMiss(static_cast<std::size_t>(v > p ? v - 1 : v), static_cast<std::size_t>(p));
+                run = 0;
+            }
             above[static_cast<std::size_t>(x)] = v;
             c = b;
             a = v;
         }
     }
+    onRun(run);
 }
 
 // Huffman code lengths of symbols counted so often; 0 for a symbol never seen.
@@ -203,18 +215,10 @@ std::vector<std::uint8_t> encodeFont(const FontData& font) {
     std::vector<long> runCounts(kRunSymbols, 0);
     std::vector<std::vector<long>> missCounts(tables ? static_cast<std::size_t>(levels) : 0, std::vector<long>(static_cast<std::size_t>(levels - 1), 0));
     for (const FontGlyph& g : font.glyphs) {
-        if (g.width == 0 || g.height == 0) continue;
-        std::size_t run = 0;
-        predicted(g, font.bpp, [&](int v, int p) {
-            if (v == p) {
-                ++run;
-                return;
-            }
-            ++runCounts[std::min(run, kRunSymbols - 1)];
-            run = 0;
-            if (tables) ++missCounts[static_cast<std::size_t>(p)][static_cast<std::size_t>(v > p ? v - 1 : v)];
-        });
-        ++runCounts[std::min(run, kRunSymbols - 1)];
+        tokens(g, font.bpp, [&](std::size_t run) { ++runCounts[std::min(run, kRunSymbols - 1)]; },
+               [&](std::size_t miss, std::size_t p) {
+                   if (tables) ++missCounts[p][miss];
+               });
     }
     const Code runCode(runCounts);
     // Predicted levels whose misses go alike share a table: merged while merging stores fewer bits.
@@ -241,23 +245,13 @@ std::vector<std::uint8_t> encodeFont(const FontData& font) {
         };
         for (const FontGlyph& g : font.glyphs) {
             at.push_back(bits.out.size());
-            if (g.width == 0 || g.height == 0) continue;
-            std::size_t run = 0;
-            predicted(g, font.bpp, [&](int v, int p) {
-                if (v == p) {
-                    ++run;
-                    return;
-                }
-                writeRun(run);
-                run = 0;
-                const auto miss = static_cast<std::size_t>(v > p ? v - 1 : v);
+            tokens(g, font.bpp, writeRun, [&](std::size_t miss, std::size_t p) {
                 if (tables) {
-                    missCodes[groupOf[static_cast<std::size_t>(p)]].write(bits, miss);
+                    missCodes[groupOf[p]].write(bits, miss);
                 } else {
                     bits.write(miss, raw);
                 }
             });
-            writeRun(run);
         }
         if (k == 0 || bits.out.size() < best.size()) {
             best = std::move(bits.out);
