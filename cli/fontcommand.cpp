@@ -35,13 +35,6 @@ std::string fontName(const FontCommand& font) {
     return codegen::cIdentifier(lower(fs::path(font.request.path).stem().string()) + std::to_string(font.request.sizePx));
 }
 
-struct File {
-    std::string path;
-    std::vector<std::uint8_t> bytes;
-};
-
-File textFile(const std::string& path, const std::string& text) { return {path, {text.begin(), text.end()}}; }
-
 } // namespace
 
 int runFont(const FontCommand& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -102,11 +95,9 @@ int runFont(const FontCommand& command, std::ostream& out, std::ostream& err, bo
         std::vector<std::string> inputs{request.path};
         for (const fonts::IconSource& icons : request.icons) inputs.push_back(icons.path);
         inputs.insert(inputs.end(), command.charsFrom.begin(), command.charsFrom.end());
-        outputs.push_back(textFile(*command.depfile, depfileRule(outputs.empty() ? *command.depfile : outputs.front().path, inputs)));
+        outputs.push_back(depfile(*command.depfile, outputs, inputs));
     }
-    std::vector<Output> written;
-    for (const File& file : outputs) written.push_back({file.path, file.bytes});
-    if (!writeOutputs(written, err)) return kFailed;
+    if (!writeFiles(outputs, err)) return kFailed;
     if (!code.output && !writeText(text, out, err)) return kFailed;
     return kOk;
 }

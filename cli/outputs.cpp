@@ -59,4 +59,16 @@ std::string depfileRule(const std::string& target, const std::vector<std::string
     return text + "\n";
 }
 
+File textFile(const std::string& path, const std::string& text) { return {path, {text.begin(), text.end()}}; }
+
+File depfile(const std::string& path, const std::vector<File>& outputs, const std::vector<std::string>& inputs) {
+    return textFile(path, depfileRule(outputs.empty() ? path : outputs.front().path, inputs));
+}
+
+bool writeFiles(const std::vector<File>& files, std::ostream& err) {
+    std::vector<Output> outputs;
+    for (const File& file : files) outputs.push_back({file.path, file.bytes});
+    return writeOutputs(outputs, err);
+}
+
 } // namespace quorvane::cli

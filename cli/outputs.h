@@ -28,6 +28,18 @@ bool writeOutputs(std::span<const Output> outputs, std::ostream& err);
 // Make's rule for a depfile: the target, then every input, blanks escaped.
 std::string depfileRule(const std::string& target, const std::vector<std::string>& inputs);
 
+// A file a command makes, holding its bytes until it is written.
+struct File {
+    std::string path;
+    std::vector<std::uint8_t> bytes;
+};
+
+File textFile(const std::string& path, const std::string& text);
+// The depfile at path: the first of outputs is its target (the depfile itself when there is none).
+File depfile(const std::string& path, const std::vector<File>& outputs, const std::vector<std::string>& inputs);
+// writeOutputs for files that hold their own bytes.
+bool writeFiles(const std::vector<File>& files, std::ostream& err);
+
 // The array text on standard output, piece by piece; false, said on err, when it cannot be written.
 bool writeText(const codegen::ArrayText& text, std::ostream& out, std::ostream& err);
 

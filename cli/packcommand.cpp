@@ -33,12 +33,6 @@ std::string packName(const CodeCommand& code) {
     return "pack";
 }
 
-// A file to write, with its bytes.
-struct File {
-    std::string path;
-    std::vector<std::uint8_t> bytes;
-};
-
 // The preview's pictures: every frame of every asset as the decoder plays it, laid over the one before.
 std::variant<std::vector<File>, std::string> previewFiles(const std::string& folder, std::span<const std::uint8_t> bytes,
                                                             const packs::Pack& pack, const packs::FrameStyle& style) {
@@ -116,14 +110,8 @@ int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bo
         packs::packSource(name, code.target, bytes, {.columns = code.columns, .radix = code.radix, .headerName = headerName});
     // Everything is made before anything is written: a failure leaves no output half made.
     std::vector<File> outputs;
-    if (code.output) {
-        const std::string source = text.joined("\n") + '\n';
-        outputs.push_back({*code.output, {source.begin(), source.end()}});
-    }
-    if (code.header) {
-        const std::string header = packs::packHeader(headerName, name, code.target, pack, bytes.size());
-        outputs.push_back({*code.header, {header.begin(), header.end()}});
-    }
+    if (code.output) outputs.push_back(textFile(*code.output, text.joined("\n") + '\n'));
+    if (code.header) outputs.push_back(textFile(*code.header, packs::packHeader(headerName, name, code.target, pack, bytes.size())));
     if (code.hex) outputs.push_back({*code.hex, bytes});
     if (code.preview) {
         std::error_code error;
@@ -139,13 +127,9 @@ int runPack(const PackCommand& command, std::ostream& out, std::ostream& err, bo
         for (File& file : std::get<std::vector<File>>(files)) outputs.push_back(std::move(file));
     }
     if (command.depfile) {
-        const std::string target = outputs.empty() ? *command.depfile : outputs.front().path;
-        const std::string rule = depfileRule(target, depfileInputs(assets, command.inputs));
-        outputs.push_back({*command.depfile, {rule.begin(), rule.end()}});
+        outputs.push_back(depfile(*command.depfile, outputs, depfileInputs(assets, command.inputs)));
     }
-    std::vector<Output> written;
-    for (const File& file : outputs) written.push_back({file.path, file.bytes});
-    if (!writeOutputs(written, err)) return kFailed;
+    if (!writeFiles(outputs, err)) return kFailed;
     if (!code.output && !writeText(text, out, err)) return kFailed;
     return kOk;
 }
