@@ -146,3 +146,19 @@ TEST_F(CliFont, FirmwareDrawsTheLineInTwoKilobytes) {
     EXPECT_GT(code, 0u) << size.out;
     EXPECT_LE(code, 2048u) << size.out;
 }
+
+// A monochrome display's font is one bit a pixel unless told otherwise, its preview drawn all the same.
+TEST_F(CliFont, MonochromeDisplayDefaults) {
+    const struct {
+        std::vector<std::string> args;
+        int bpp;
+    } cases[] = {{{"--display", "ssd1306-128x64"}, 1}, {{"--display", "ssd1306-128x64", "--bpp", "4"}, 4}, {{"--mono"}, 1}};
+    for (const auto& c : cases) {
+        std::vector<std::string> argv{cli, "font", kDejaVu, "--size", "10", "--chars", "Ab", "--header", path("m.h"), "--output", path("m.c"),
+                                      "--preview", path("m.png"), "--text", "Ab"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const auto result = run(argv);
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_NE(proctest::slurp(path("m.h")).find("#define M_BPP " + std::to_string(c.bpp) + "\n"), std::string::npos);
+    }
+}

@@ -104,6 +104,40 @@ TEST(Fonting, SampleSummaryAndABadFont) {
     EXPECT_EQ(view.samples.back().rgb, sample.rgb);
 }
 
+// Choices made while a conversion runs are converted when it ends; a cancelled one leaves the font shown
+// before and says nothing.
+TEST(Fonting, ChoicesWhileConvertingAndCancel) {
+    FakeFontView view;
+    app::Fonting fonting(view);
+    fonting.setFont(kDejaVu);
+    ASSERT_TRUE(fonting.font());
+    const auto before = fonting.font()->bytes;
+    view.holdWork = true;
+    fonting.setSize(20);
+    fonting.setBpp(2); // while the size is converted
+    ASSERT_EQ(view.held.size(), 1u);
+    EXPECT_TRUE(view.busy);
+    const auto finish = [&] {
+        auto [work, done] = std::move(view.held.front());
+        view.held.erase(view.held.begin());
+        work();
+        done();
+    };
+    finish();
+    ASSERT_EQ(view.held.size(), 1u) << "the bits a pixel changed meanwhile: converted again";
+    finish();
+    EXPECT_FALSE(view.busy);
+    EXPECT_EQ(fonting.font()->data.bpp, 2);
+    EXPECT_EQ(fonting.request().sizePx, 20);
+    const auto converted = fonting.font()->bytes;
+    EXPECT_NE(converted, before);
+    fonting.setSize(9);
+    fonting.cancel();
+    finish();
+    EXPECT_EQ(fonting.font()->bytes, converted);
+    EXPECT_TRUE(view.messages.empty());
+}
+
 // "Font…" in the picture's menu opens the window, which takes the main window's colours as they change.
 TEST(Fonting, FollowsTheMainWindowsChoices) {
     FakeMainView view;

@@ -83,6 +83,10 @@ struct FakeFontView : quorvane::app::FontView {
     void showBusy(bool b) override { busy = b; }
     void showProgress(std::size_t done, std::size_t all) override { progress.emplace_back(done, all); }
     void runInBackground(std::function<void()> work, std::function<void()> done) override {
+        if (holdWork) {
+            held.emplace_back(std::move(work), std::move(done));
+            return;
+        }
         work();
         done();
     }
@@ -98,6 +102,8 @@ struct FakeFontView : quorvane::app::FontView {
     quorvane::app::FontSummary summary;
     bool busy = false;
     std::vector<std::pair<std::size_t, std::size_t>> progress;
+    bool holdWork = false;
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> held;
     std::optional<std::string> fontChoice, charsChoice, makeChoice;
     std::string clipboard;
     std::vector<std::string> messages;
