@@ -6,6 +6,7 @@
 #include <limits>
 #include <array>
 #include <queue>
+#include <tuple>
 
 namespace quorvane::fonts {
 namespace {
@@ -195,7 +196,12 @@ Field fieldOf(const Values& values) {
 
 } // namespace
 
-std::vector<std::uint8_t> encodeFont(const FontData& font) {
+std::vector<std::uint8_t> encodeFont(const FontData& given) {
+    // The glyphs and pairs in the order the decoder's binary searches need, whatever order they came in.
+    FontData font = given;
+    std::sort(font.glyphs.begin(), font.glyphs.end(), [](const FontGlyph& a, const FontGlyph& b) { return a.code < b.code; });
+    std::sort(font.pairs.begin(), font.pairs.end(),
+              [](const KernPair& a, const KernPair& b) { return std::tie(a.left, a.right) < std::tie(b.left, b.right); });
     const codegen::ColorFormat& format = codegen::colorFormat(font.pixel.depth);
     const int levels = 1 << font.bpp;
     check(font.ascent >= 0 && font.ascent <= 255, "the font's ascent", "ascent (255 pixels)");

@@ -67,8 +67,8 @@ struct FontData {
     int bpp = 4;
     int ascent = 0, descent = 0;
     PixelFormat pixel;
-    std::vector<FontGlyph> glyphs; // by code point, each once
-    std::vector<KernPair> pairs;   // by left, then right; each code point one of the glyphs'
+    std::vector<FontGlyph> glyphs; // each code point once
+    std::vector<KernPair> pairs;   // each code point one of the glyphs'
 };
 
 // A value that the field holding it cannot hold; what names the glyph (or the font) and the field.

@@ -116,3 +116,21 @@ TEST(FontParts, TabularDigits) {
     for (const auto& pair : font.data.pairs) EXPECT_FALSE(digit(pair.left) || digit(pair.right)) << fonts::describe(pair.left);
     EXPECT_NE(fonts::fontKerning(font.bytes, 'A', 'V'), 0) << "letters keep theirs";
 }
+
+// Kerning between glyphs past the 256th, with values wider than a byte and of both signs, and a glyph
+// with no pairs between two that have them: each pair found, none invented.
+TEST(FontParts, KerningAcrossManyGlyphs) {
+    fonts::FontData font;
+    font.ascent = 8;
+    for (char32_t c = 0; c < 300; ++c) font.glyphs.push_back({.code = 0x100 + c, .advance = 640});
+    const std::vector<fonts::KernPair> pairs{{0x100, 0x100 + 299, -20000}, {0x100, 0x100 + 5, 7}, {0x100 + 2, 0x100, 31000},
+                                             {0x100 + 299, 0x100 + 298, -1}};
+    font.pairs = pairs;
+    const auto bytes = fonts::encodeFont(font);
+    for (const auto& pair : pairs) EXPECT_EQ(fonts::fontKerning(bytes, pair.left, pair.right), pair.value) << fonts::describe(pair.right);
+    for (const auto& [left, right] : std::vector<std::pair<char32_t, char32_t>>{{0x101, 0x100}, {0x100, 0x104}, {0x100 + 299, 0x100}, {0x100, 0x99}}) {
+        EXPECT_EQ(fonts::fontKerning(bytes, left, right), 0) << fonts::describe(left) << fonts::describe(right);
+    }
+    font.pairs.push_back({0x100 + 299, 0x100 + 299, 32768});
+    EXPECT_THROW((void)fonts::encodeFont(font), fonts::FieldOverflow);
+}
