@@ -139,12 +139,9 @@ TEST_F(CliFont, FirmwareDrawsTheLineInTwoKilobytes) {
             EXPECT_EQ(std::vector<std::uint8_t>(drawn.out.begin(), drawn.out.end()), expected->bytes);
         }
     }
-    const auto size = run({armSize, path("m0.o")});
-    std::istringstream table(size.out.substr(size.out.find('\n') + 1));
-    std::size_t code = 0;
-    table >> code;
-    EXPECT_GT(code, 0u) << size.out;
-    EXPECT_LE(code, 2048u) << size.out;
+    const std::size_t code = proctest::codeBytes(armSize, path("m0.o"));
+    EXPECT_GT(code, 0u) << "arm-none-eabi-size reads m0.o";
+    EXPECT_LE(code, 2048u);
 }
 
 // A monochrome display's font is one bit a pixel unless told otherwise, its preview drawn all the same.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +49,16 @@ inline Result run(const std::vector<std::string>& argv, const std::string& outPa
     if (outPath.empty()) std::filesystem::remove(out);
     std::filesystem::remove(err);
     return r;
+}
+
+// An object file's code bytes as a size program (arm-none-eabi-size) reports them: the figure under
+// "text"; 0 when there is none.
+inline std::size_t codeBytes(const std::string& sizeProgram, const std::string& object) {
+    const Result size = run({sizeProgram, object});
+    std::istringstream table(size.out.substr(size.out.find('\n') + 1));
+    std::size_t text = 0;
+    table >> text;
+    return text;
 }
 
 } // namespace proctest
