@@ -67,11 +67,17 @@ void Fonting::setCharacters(const std::string& utf8) {
     convert();
 }
 
+// A file that cannot be read as UTF-8 is said and not kept, so the next choice still converts.
 void Fonting::addCharactersFile() {
-    if (const auto chosen = view_.chooseCharsFile()) {
-        files_.push_back(*chosen);
-        convert();
+    const auto chosen = view_.chooseCharsFile();
+    if (!chosen) return;
+    const auto gathered = fonts::gatherCharacters({}, {}, {*chosen});
+    if (const auto* reason = std::get_if<std::string>(&gathered)) {
+        view_.showMessage(*reason + ".", MessageIcon::Error);
+        return;
     }
+    files_.push_back(*chosen);
+    convert();
 }
 
 void Fonting::clearCharactersFiles() {

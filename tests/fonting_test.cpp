@@ -152,3 +152,31 @@ TEST(Fonting, FollowsTheMainWindowsChoices) {
     EXPECT_EQ(view.fontingHandlers.font()->data.pixel.monoLayout, codegen::MonoLayout::RowsLsb);
     EXPECT_EQ(view.fontingHandlers.font()->data.bpp, 1) << "a mono panel's font is one bit a pixel until chosen otherwise";
 }
+
+// What the window refuses says why and leaves what was there: Make Code before a font, characters from a
+// file that is not UTF-8, and a folder that is not there to write into.
+TEST(Fonting, RefusalsSayWhyAndKeepTheFont) {
+    const tempdir::TempDir temp("fontrefusals");
+    std::ofstream(temp / "latin1.txt", std::ios::binary) << "Temp\xE9";
+    FakeFontView view;
+    app::Fonting fonting(view);
+    view.makeChoice = (temp / "early.c").string();
+    fonting.makeCode();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages.back(), "Choose a font first.");
+    EXPECT_FALSE(fs::exists(temp / "early.c"));
+
+    fonting.setFont(kDejaVu);
+    const auto bytes = fonting.font()->bytes;
+    view.charsChoice = (temp / "latin1.txt").string();
+    fonting.addCharactersFile();
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages.back(), (temp / "latin1.txt").string() + ": not UTF-8 text (byte 4).");
+    EXPECT_EQ(fonting.font()->bytes, bytes);
+    EXPECT_TRUE(fonting.charactersFiles().empty()) << "a file refused is not kept";
+    view.makeChoice = (temp / "missing" / "label.c").string();
+    fonting.makeCode();
+    ASSERT_EQ(view.messages.size(), 3u);
+    EXPECT_NE(view.messages.back().find("missing"), std::string::npos) << view.messages.back();
+    EXPECT_TRUE(view.clipboard.empty()) << "nothing is copied when nothing is written";
+}
