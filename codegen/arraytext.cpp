@@ -11,11 +11,11 @@
 namespace quorvane::codegen {
 namespace {
 
-// Collects numbers, each followed by a comma, in a small buffer and hands them to the line in blocks:
+// Collects numbers, each followed by a comma, in a small buffer and hands them to the sink in blocks:
 // appending number by number costs more than the conversions on a 93,000-character line.
 class NumberWriter {
 public:
-    NumberWriter(std::string& line, Radix radix) : line_(line), hex_(radix == Radix::Hex) {}
+    NumberWriter(TextSink& sink, Radix radix) : sink_(sink), hex_(radix == Radix::Hex) {}
     ~NumberWriter() { flush(); }
     NumberWriter(const NumberWriter&) = delete;
     NumberWriter& operator=(const NumberWriter&) = delete;
@@ -28,8 +28,15 @@ public:
         used_ = static_cast<std::size_t>(at - buffer_.data());
     }
 
+    void text(std::string_view text) {
+        if (buffer_.size() - used_ < text.size()) flush();
+        if (text.size() > buffer_.size()) return sink_.write(text);
+        text.copy(buffer_.data() + used_, text.size());
+        used_ += text.size();
+    }
+
     void flush() {
-        line_.append(buffer_.data(), used_);
+        if (used_ > 0) sink_.write({buffer_.data(), used_});
         used_ = 0;
     }
 
@@ -47,13 +54,16 @@ private:
     }
 
     static constexpr std::size_t kWidest = 22; // "-0x8000000000000000,"
-    std::string& line_;
+    TextSink& sink_;
     bool hex_;
-    std::array<char, 4096> buffer_;
+    std::array<char, 16384> buffer_;
     std::size_t used_ = 0;
 };
 
 constexpr std::string_view kIndent = "    ";
+
+// The value past the data that every image array ends with; no comma after it.
+std::string_view closingValue(Radix radix) { return radix == Radix::Hex ? "0x00" : "0"; }
 
 } // namespace
 
@@ -95,6 +105,20 @@ std::optional<std::string_view> targetInclude(Target target) {
     if (target == Target::Avr) return "<avr/pgmspace.h>";
     return std::nullopt;
 }
+
+namespace {
+
+// The includes, the declaration and the columns of an array of that identifier, used as it stands.
+ArrayText frameOf(std::string_view identifier, Target target, std::size_t count, const TextLayout& layout) {
+    ArrayText text;
+    if (!layout.headerName.empty()) text.includes.push_back("#include \"" + layout.headerName + "\"");
+    if (const auto include = targetInclude(target)) text.includes.push_back("#include " + std::string(*include));
+    text.declaration = arrayDeclarator(target, identifier, count) + " = {";
+    text.columns = layout.columns;
+    return text;
+}
+
+} // namespace
 
 std::string ArrayText::joined(std::string_view eol) const {
     std::string text;
@@ -141,37 +165,60 @@ void ArrayText::write(std::ostream& out, std::string_view eol) const {
     for (const std::string& line : trailer) out << eol << line;
 }
 
+ArrayText arrayFrame(std::string_view imageName, Target target, std::size_t declaredCount, const TextLayout& layout) {
+    return frameOf(cIdentifier(imageName), target, declaredCount, layout);
+}
+
 ArrayText arrayText(std::string_view imageName, Target target, std::span<const std::uint8_t> sizeBytes,
                     std::span<const std::int32_t> packed, const TextLayout& layout) {
-    ArrayText text;
-    if (!layout.headerName.empty()) text.includes.push_back("#include \"" + layout.headerName + "\"");
-    if (const auto include = targetInclude(target)) text.includes.push_back("#include " + std::string(*include));
-    text.declaration =
-        arrayDeclarator(target, cIdentifier(imageName), declaredCount(sizeBytes.size(), packed.size())) + " = {";
-    text.columns = layout.columns;
-
+    ArrayText text = arrayFrame(imageName, target, declaredCount(sizeBytes.size(), packed.size()), layout);
     std::string& line = text.valueLine;
     line.reserve(packed.size() * (layout.radix == Radix::Hex ? 5 : 4) + 32);
     {
-        NumberWriter numbers(line, layout.radix);
+        StringSink sink(line);
+        NumberWriter numbers(sink, layout.radix);
         for (const std::uint8_t size : sizeBytes) numbers.put(size);
         for (std::int32_t value : packed) numbers.put(value);
     }
-    line += layout.radix == Radix::Hex ? "0x00" : "0"; // the closing value past the data; no comma after it
+    line += closingValue(layout.radix);
     return text;
+}
+
+void writeArrayText(TextSink& sink, const ArrayText& frame, Radix radix, std::span<const std::uint8_t> values,
+                    std::size_t zeros, std::string_view eol) {
+    NumberWriter out(sink, radix);
+    for (const std::string& line : frame.includes) out.text(line), out.text(eol);
+    out.text(frame.declaration);
+    out.text(eol);
+    // joined()'s lines: a break after every columns-th comma, each line indented.
+    const std::size_t columns = frame.columns > 0 ? static_cast<std::size_t>(frame.columns) : 0;
+    if (columns > 0) out.text(kIndent);
+    std::size_t onLine = 0;
+    const auto put = [&](std::int64_t value) {
+        out.put(value);
+        if (columns > 0 && ++onLine == columns) out.text(eol), out.text(kIndent), onLine = 0;
+    };
+    if (columns == 0) {
+        for (const std::uint8_t value : values) out.put(value);
+        for (std::size_t i = 0; i < zeros; ++i) out.put(0);
+    } else {
+        for (const std::uint8_t value : values) put(value);
+        for (std::size_t i = 0; i < zeros; ++i) put(0);
+    }
+    out.text(closingValue(radix));
+    out.text(eol);
+    out.text("};");
+    for (const std::string& line : frame.trailer) out.text(eol), out.text(line);
 }
 
 ArrayText byteArrayText(std::string_view identifier, Target target, std::span<const std::uint8_t> bytes,
                         const TextLayout& layout) {
-    ArrayText text;
-    if (!layout.headerName.empty()) text.includes.push_back("#include \"" + layout.headerName + "\"");
-    if (const auto include = targetInclude(target)) text.includes.push_back("#include " + std::string(*include));
-    text.declaration = arrayDeclarator(target, identifier, bytes.size()) + " = {";
-    text.columns = layout.columns;
+    ArrayText text = frameOf(identifier, target, bytes.size(), layout);
     std::string& line = text.valueLine;
     line.reserve(bytes.size() * (layout.radix == Radix::Hex ? 5 : 4) + 8);
     {
-        NumberWriter numbers(line, layout.radix);
+        StringSink sink(line);
+        NumberWriter numbers(sink, layout.radix);
         for (const std::uint8_t byte : bytes) numbers.put(byte);
     }
     if (!line.empty()) line.pop_back(); // no comma after the last

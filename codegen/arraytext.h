@@ -45,6 +45,22 @@ struct ArrayText {
     void write(std::ostream& out, std::string_view eol) const;
 };
 
+// Where text goes a block at a time: a file being written, standard output, a string.
+class TextSink {
+  public:
+    virtual ~TextSink() = default;
+    virtual void write(std::string_view text) = 0;
+};
+
+class StringSink : public TextSink {
+  public:
+    explicit StringSink(std::string& text) : text_(text) {}
+    void write(std::string_view text) override { text_.append(text); }
+
+  private:
+    std::string& text_;
+};
+
 // "const unsigned char logo[7] PROGMEM": the array's type, name and count as the target writes them,
 // without an initialiser. The header declares it extern; the source gives it its values.
 std::string arrayDeclarator(Target target, std::string_view identifier, std::size_t count);
@@ -57,6 +73,16 @@ std::optional<std::string_view> targetInclude(Target target);
 // The name is made a valid C identifier.
 ArrayText arrayText(std::string_view imageName, Target target, std::span<const std::uint8_t> sizeBytes,
                     std::span<const std::int32_t> packed, const TextLayout& layout = {});
+
+// arrayText's includes, declaration and columns for an array of declaredCount entries: everything but
+// the values.
+ArrayText arrayFrame(std::string_view imageName, Target target, std::size_t declaredCount, const TextLayout& layout);
+
+// The text that frame.joined(eol) gives once the frame has its value line, written a block at a time
+// with no value line and no string a value: the values are `values` (the size bytes and the data bytes),
+// then `zeros` packed values of 0, then the closing 0.
+void writeArrayText(TextSink& sink, const ArrayText& frame, Radix radix, std::span<const std::uint8_t> values,
+                    std::size_t zeros, std::string_view eol);
 
 // An array of exactly these bytes, no closing value: "const unsigned char assets[5] = {" and the bytes.
 // The identifier is used as it stands.

@@ -6,8 +6,10 @@
 
 #include "codegen/reduce.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -32,5 +34,30 @@ std::optional<Dither> ditherFromName(std::string_view name);
 // Dither::None is reduceComponents. Components are expected in 0..255.
 std::vector<std::int32_t> ditheredParts(std::span<const std::int32_t> components, int width, Depth depth,
                                         Dither dither);
+
+struct ChannelLevels;
+
+// ditheredParts a row at a time, from the top: error diffusion carries only the error into the next
+// row, so a picture need never be held whole to be dithered. The same rows give the same parts.
+class RowDither {
+  public:
+    RowDither(int width, Depth depth, Dither dither);
+    ~RowDither();
+    RowDither(RowDither&&) noexcept;
+    RowDither& operator=(RowDither&&) noexcept;
+
+    // The next row's components (3 * width) into its parts (3 * width).
+    void reduce(std::span<const std::int32_t> components, std::span<std::int32_t> parts);
+
+  private:
+    std::size_t width_;
+    Depth depth_;
+    Dither dither_;
+    std::unique_ptr<std::array<ChannelLevels, 3>> levels_;
+    std::size_t y_ = 0;
+    // Error diffusion's carried error, per channel of each pixel of this row and the next, with a pixel
+    // of margin each side for the shares that fall off the picture.
+    std::vector<std::int32_t> here_, next_;
+};
 
 } // namespace quorvane::codegen

@@ -49,58 +49,61 @@ std::vector<std::int32_t> reduceComponents(std::span<const std::int32_t> compone
     return parts;
 }
 
-std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth, ByteOrder order) {
-    const ColorFormat& format = colorFormat(depth);
-    if (order == ByteOrder::Little && !format.hasByteOrder()) {
-        throw std::invalid_argument("packParts: only a 16-bit pixel has a byte order");
+Packer::Packer(Depth depth, ByteOrder order) : format_(colorFormat(depth)), little_(order == ByteOrder::Little) {
+    if (little_ && !format_.hasByteOrder()) throw std::invalid_argument("packParts: only a 16-bit pixel has a byte order");
+    // Where each channel's part stands in a pixel's bits, the first channel highest.
+    for (int at = format_.bitsPerPixel(), c = 0; c < 3; ++c) {
+        const ChannelFormat& channel = format_.channels[static_cast<std::size_t>(c)];
+        at -= channel.slot;
+        shift_[static_cast<std::size_t>(c)] = at + channel.slot - channel.bits;
+        mask_[static_cast<std::size_t>(c)] = (1u << channel.bits) - 1;
     }
+}
+
+void Packer::append(std::uint32_t value, int width, std::vector<std::uint8_t>& out) {
+    pending_ = (pending_ << width) | value;
+    held_ += width;
+    while (held_ >= 8) {
+        held_ -= 8;
+        out.push_back(static_cast<std::uint8_t>((pending_ >> held_) & 0xFF));
+    }
+    pending_ &= (std::uint64_t{1} << held_) - 1;
+}
+
+void Packer::pixels(std::span<const std::int32_t> parts, std::vector<std::uint8_t>& out) {
+    const int pixelBits = format_.bitsPerPixel();
+    for (std::size_t i = 0; i + 2 < parts.size(); i += 3) {
+        const auto part = [&](std::size_t c) { return (static_cast<std::uint32_t>(parts[i + c]) & mask_[c]) << shift_[c]; };
+        append(part(0) | part(1) | part(2), pixelBits, out);
+        // A 16-bit pixel is two whole bytes: little byte order sends its low byte first.
+        if (little_) std::swap(out[out.size() - 2], out.back());
+    }
+}
+
+void Packer::strayParts(std::span<const std::int32_t> parts, std::vector<std::uint8_t>& out) {
     // A format that stops at the last whole pixel leaves a pixel's stray parts out; one that runs past
     // the data packs them, and its closing value, as they fall.
-    const std::size_t n = format.packsPastData ? parts.size() : parts.size() - parts.size() % 3;
-    std::uint64_t bits = 0;
-    for (std::size_t channel = 0; channel < 3; ++channel) {
-        bits += static_cast<std::uint64_t>(format.channels[channel].slot) * ((n + 2 - channel) / 3);
+    if (!format_.packsPastData) return;
+    for (std::size_t i = 0; i < parts.size() && i < 3; ++i) {
+        const ChannelFormat& channel = format_.channels[i];
+        append((static_cast<std::uint32_t>(parts[i]) & mask_[i]) << (channel.slot - channel.bits), channel.slot, out);
     }
-    const std::size_t count = static_cast<std::size_t>(format.packsPastData ? bits / 8 + 1 : (bits + 7) / 8);
+}
 
-    std::vector<std::int32_t> packed;
-    packed.reserve(count);
-    // Where each channel's part stands in a pixel's bits, the first channel highest.
-    std::array<int, 3> shift{};
-    std::array<std::uint32_t, 3> mask{};
-    for (int at = format.bitsPerPixel(), c = 0; c < 3; ++c) {
-        const ChannelFormat& channel = format.channels[static_cast<std::size_t>(c)];
-        at -= channel.slot;
-        shift[static_cast<std::size_t>(c)] = at + channel.slot - channel.bits;
-        mask[static_cast<std::size_t>(c)] = (1u << channel.bits) - 1;
-    }
-    std::uint64_t pending = 0; // the bits not yet in a byte: at most seven after each step
-    int held = 0;
-    const auto append = [&](std::uint32_t value, int width) {
-        pending = (pending << width) | value;
-        held += width;
-        while (held >= 8) {
-            held -= 8;
-            packed.push_back(static_cast<std::int32_t>((pending >> held) & 0xFF));
-        }
-        pending &= (std::uint64_t{1} << held) - 1;
-    };
-    const std::size_t whole = n - n % 3;
-    const int pixelBits = format.bitsPerPixel();
-    for (std::size_t i = 0; i < whole; i += 3) {
-        const auto part = [&](std::size_t c) { return (static_cast<std::uint32_t>(parts[i + c]) & mask[c]) << shift[c]; };
-        append(part(0) | part(1) | part(2), pixelBits);
-    }
-    // The parts of a pixel left incomplete, one slot each.
-    for (std::size_t i = whole; i < n; ++i) {
-        const ChannelFormat& channel = format.channels[i % 3];
-        append((static_cast<std::uint32_t>(parts[i]) & mask[i % 3]) << (channel.slot - channel.bits), channel.slot);
-    }
-    if (packed.size() < count) packed.push_back(static_cast<std::int32_t>((pending << (8 - held)) & 0xFF));
-    if (order == ByteOrder::Little) {
-        for (std::size_t i = 0; i + 1 < packed.size(); i += 2) std::swap(packed[i], packed[i + 1]);
-    }
-    return packed;
+void Packer::close(std::vector<std::uint8_t>& out) {
+    if (held_ > 0 || format_.packsPastData) out.push_back(static_cast<std::uint8_t>((pending_ << (8 - held_)) & 0xFF));
+    pending_ = 0, held_ = 0;
+}
+
+std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth, ByteOrder order) {
+    Packer packer(depth, order);
+    const std::size_t whole = parts.size() - parts.size() % 3;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(whole / 3 * static_cast<std::size_t>(colorFormat(depth).bitsPerPixel()) / 8 + 2);
+    packer.pixels(parts.first(whole), bytes);
+    packer.strayParts(parts.subspan(whole), bytes);
+    packer.close(bytes);
+    return {bytes.begin(), bytes.end()};
 }
 
 Conversion convert(std::span<const std::int32_t> components, Depth depth) {

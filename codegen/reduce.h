@@ -4,6 +4,7 @@
 
 #include "codegen/format.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -44,6 +45,31 @@ std::vector<std::int32_t> reduceComponents(std::span<const std::int32_t> compone
 // Throws std::invalid_argument for little byte order at a depth whose pixels are not 16-bit words.
 std::vector<std::int32_t> packParts(std::span<const std::int32_t> parts, Depth depth,
                                     ByteOrder order = ByteOrder::Big);
+
+// packParts a piece at a time: whole pixels' parts as they come, their bytes appended as they fill. The
+// bits run on across pieces, so a 12-bit row of an odd width shares a byte with the next.
+class Packer {
+  public:
+    // Throws std::invalid_argument for little byte order at a depth whose pixels are not 16-bit words.
+    Packer(Depth depth, ByteOrder order = ByteOrder::Big);
+    // Whole pixels' parts (a multiple of 3).
+    void pixels(std::span<const std::int32_t> parts, std::vector<std::uint8_t>& out);
+    // The parts of a pixel left incomplete, one slot each, as packParts packs them.
+    void strayParts(std::span<const std::int32_t> parts, std::vector<std::uint8_t>& out);
+    // What packParts puts after the last pixel: the bits left in a last byte, and a format that runs
+    // past the data its closing value.
+    void close(std::vector<std::uint8_t>& out);
+
+  private:
+    void append(std::uint32_t value, int width, std::vector<std::uint8_t>& out);
+
+    const ColorFormat& format_;
+    bool little_;
+    std::array<int, 3> shift_{};
+    std::array<std::uint32_t, 3> mask_{};
+    std::uint64_t pending_ = 0; // the bits not yet in a byte: at most seven after each step
+    int held_ = 0;
+};
 
 // One "Make Code" conversion of a component list, and the texts its working lists and boxes receive.
 struct Conversion {

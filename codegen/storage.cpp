@@ -14,33 +14,6 @@ int luma(std::span<const std::int32_t> components, std::size_t pixel) {
     return 299 * c(0) + 587 * c(1) + 114 * c(2);
 }
 
-// Error diffusion on the luma, as the colour dithering does it on each channel: 7, 3, 5 and 1 sixteenths,
-// serpentine rows, cut so that the four shares always add up to the whole error.
-std::vector<std::uint8_t> diffusedBits(std::span<const std::int32_t> components, PictureSize size) {
-    const auto width = static_cast<std::size_t>(size.width), height = static_cast<std::size_t>(size.height);
-    std::vector<std::uint8_t> bits(width * height);
-    std::vector<int> here(width + 2), next(width + 2);
-    for (std::size_t y = 0; y < height; ++y) {
-        const bool leftToRight = y % 2 == 0;
-        std::fill(next.begin(), next.end(), 0);
-        for (std::size_t step = 0; step < width; ++step) {
-            const std::size_t x = leftToRight ? step : width - 1 - step;
-            const std::size_t at = x + 1, ahead = leftToRight ? at + 1 : at - 1, behind = leftToRight ? at - 1 : at + 1;
-            const int wanted = std::clamp(luma(components, y * width + x) + here[at], 0, kWhiteLuma);
-            const bool lit = wanted >= kLitLuma;
-            bits[y * width + x] = lit ? 1 : 0;
-            const int error = wanted - (lit ? kWhiteLuma : 0);
-            const int right = error * 7 / 16, downBehind = error * 3 / 16, down = error * 5 / 16;
-            here[ahead] += right;
-            next[behind] += downBehind;
-            next[at] += down;
-            next[ahead] += error - right - downBehind - down;
-        }
-        std::swap(here, next);
-    }
-    return bits;
-}
-
 } // namespace
 
 std::string_view monoLayoutName(MonoLayout layout) {
@@ -89,22 +62,55 @@ int Storage::indexBits() const {
     }
 }
 
+MonoRows::MonoRows(int width, Dither dither) : width_(static_cast<std::size_t>(std::max(width, 0))), dither_(dither) {
+    if (dither_ == Dither::ErrorDiffusion) here_.assign(width_ + 2, 0), next_.assign(width_ + 2, 0);
+}
+
+void MonoRows::bits(std::span<const std::int32_t> components, std::span<std::uint8_t> bits) {
+    if (components.size() != 3 * width_ || bits.size() != width_) throw std::invalid_argument("MonoRows: not a whole row");
+    const std::size_t y = y_++;
+    if (dither_ != Dither::ErrorDiffusion) {
+        for (std::size_t x = 0; x < width_; ++x) {
+            const int l = luma(components, x);
+            if (dither_ == Dither::Ordered) {
+                // Between black and white, as the colour dithering chooses between two levels: the upper
+                // where 128 l > (2m + 1) 255 with m the matrix's value, l the luma in levels.
+                const int m = bayerValue(x, y);
+                bits[x] = 128LL * l > static_cast<long long>(2 * m + 1) * kWhiteLuma ? 1 : 0;
+            } else {
+                bits[x] = l >= kLitLuma ? 1 : 0;
+            }
+        }
+        return;
+    }
+    // Error diffusion on the luma, as the colour dithering does it on each channel: 7, 3, 5 and 1
+    // sixteenths, serpentine rows, cut so that the four shares always add up to the whole error.
+    const bool leftToRight = y % 2 == 0;
+    std::fill(next_.begin(), next_.end(), 0);
+    for (std::size_t step = 0; step < width_; ++step) {
+        const std::size_t x = leftToRight ? step : width_ - 1 - step;
+        const std::size_t at = x + 1, ahead = leftToRight ? at + 1 : at - 1, behind = leftToRight ? at - 1 : at + 1;
+        const int wanted = std::clamp(luma(components, x) + here_[at], 0, kWhiteLuma);
+        const bool lit = wanted >= kLitLuma;
+        bits[x] = lit ? 1 : 0;
+        const int error = wanted - (lit ? kWhiteLuma : 0);
+        const int right = error * 7 / 16, downBehind = error * 3 / 16, down = error * 5 / 16;
+        here_[ahead] += right;
+        next_[behind] += downBehind;
+        next_[at] += down;
+        next_[ahead] += error - right - downBehind - down;
+    }
+    std::swap(here_, next_);
+}
+
 std::vector<std::uint8_t> monoBits(std::span<const std::int32_t> components, PictureSize size, Dither dither) {
     const std::size_t pixels = size.pixels();
     if (components.size() != 3 * pixels) throw std::invalid_argument("monoBits: the components do not match the size");
-    if (dither == Dither::ErrorDiffusion) return diffusedBits(components, size);
     std::vector<std::uint8_t> bits(pixels);
     const auto width = static_cast<std::size_t>(size.width);
-    for (std::size_t i = 0; i < pixels; ++i) {
-        const int l = luma(components, i);
-        if (dither == Dither::Ordered) {
-            // Between black and white, as the colour dithering chooses between two levels: the upper
-            // where 128 l > (2m + 1) 255 with m the matrix's value, l the luma in levels.
-            const int m = bayerValue(i % width, i / width);
-            bits[i] = 128LL * l > static_cast<long long>(2 * m + 1) * kWhiteLuma ? 1 : 0;
-        } else {
-            bits[i] = l >= kLitLuma ? 1 : 0;
-        }
+    MonoRows rows(size.width, dither);
+    for (std::size_t at = 0; at < pixels; at += width) {
+        rows.bits(components.subspan(3 * at, 3 * width), std::span<std::uint8_t>(bits).subspan(at, width));
     }
     return bits;
 }
@@ -138,13 +144,21 @@ std::pair<std::size_t, int> monoPlace(std::size_t x, std::size_t y, std::size_t 
 
 } // namespace
 
+void placeMonoRow(std::span<const std::uint8_t> bits, std::size_t y, PictureSize size, MonoLayout layout,
+                  std::span<std::uint8_t> bytes) {
+    const auto w = static_cast<std::size_t>(size.width);
+    for (std::size_t x = 0; x < bits.size(); ++x) {
+        if (!bits[x]) continue;
+        const auto [at, bit] = monoPlace(x, y, w, layout);
+        bytes[at] = static_cast<std::uint8_t>(bytes[at] | 1u << bit);
+    }
+}
+
 std::vector<std::uint8_t> monoBytes(std::span<const std::uint8_t> bits, PictureSize size, MonoLayout layout) {
     std::vector<std::uint8_t> bytes(monoByteCount(size, layout));
     const auto w = static_cast<std::size_t>(size.width);
-    for (std::size_t i = 0; i < bits.size(); ++i) {
-        if (!bits[i]) continue;
-        const auto [at, bit] = monoPlace(i % w, i / w, w, layout);
-        bytes[at] = static_cast<std::uint8_t>(bytes[at] | 1u << bit);
+    for (std::size_t y = 0; w > 0 && y * w < bits.size(); ++y) {
+        placeMonoRow(bits.subspan(y * w, std::min(w, bits.size() - y * w)), y, size, layout, bytes);
     }
     return bytes;
 }

@@ -61,8 +61,24 @@ inline constexpr int kLitLuma = 128000;
 
 // The mono bits of a picture (red, green, blue per pixel): 1 lit, row by row; dithered on the luma.
 std::vector<std::uint8_t> monoBits(std::span<const std::int32_t> components, PictureSize size, Dither dither);
+// monoBits a row at a time, from the top: the same rows give the same bits.
+class MonoRows {
+  public:
+    MonoRows(int width, Dither dither);
+    // The next row's components (3 * width) into its bits (width).
+    void bits(std::span<const std::int32_t> components, std::span<std::uint8_t> bits);
+
+  private:
+    std::size_t width_;
+    Dither dither_;
+    std::size_t y_ = 0;
+    std::vector<int> here_, next_; // error diffusion's carried error, a pixel of margin each side
+};
 // The bits laid out as the panel takes them.
 std::vector<std::uint8_t> monoBytes(std::span<const std::uint8_t> bits, PictureSize size, MonoLayout layout);
+// Row y's bits set in the layout's bytes (monoByteCount of them, zeros where unlit).
+void placeMonoRow(std::span<const std::uint8_t> bits, std::size_t y, PictureSize size, MonoLayout layout,
+                  std::span<std::uint8_t> bytes);
 std::vector<std::uint8_t> monoBitsFromBytes(std::span<const std::uint8_t> bytes, PictureSize size, MonoLayout layout);
 std::size_t monoByteCount(PictureSize size, MonoLayout layout);
 // The parts a panel of that depth would show for the bits: every channel's largest part where lit, else 0.
