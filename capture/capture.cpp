@@ -4,6 +4,7 @@
 #include "capture/bmp.h"
 #include "capture/fit.h"
 #include "capture/formats.h"
+#include "capture/inorder.h"
 #include "capture/source.h"
 
 #include <cerrno>
@@ -61,7 +62,9 @@ std::optional<LoadError> openChecked(const std::string& path, std::uintmax_t max
 // and averaged as they come (beside the decoder), so it is never held whole.
 class LoadSink : public RowSink {
   public:
-    LoadSink(const LoadOptions& options, const std::string& name) : options_(options), name_(name) {}
+    // With rows, the picture is handed to them instead of being kept.
+    LoadSink(const LoadOptions& options, const std::string& name, PictureRows* rows = nullptr)
+        : options_(options), name_(name), rows_(rows) {}
 
     std::optional<DecodeError> declared(DeclaredSize size) override {
         const bool larger = size.width > options_.maxWidth || size.height > options_.maxHeight;
@@ -75,20 +78,22 @@ class LoadSink : public RowSink {
         }
         declared_ = size;
         plan_ = fitPlan(size, {options_.maxWidth, options_.maxHeight}, options_.fitMode);
-        if (!larger) whole_.emplace(pixelLimit());
+        fitting_ = larger;
+        if (!larger && !rows_) whole_.emplace(pixelLimit());
         return std::nullopt;
     }
 
     // Four samples each way under every output pixel of the picture as scaled, the part kept included.
     DeclaredSize smallestUseful(DeclaredSize declared) const override {
-        if (whole_) return declared;
+        if (!fitting_) return declared;
         return {std::min(declared.width, 4 * plan_.scaled.width), std::min(declared.height, 4 * plan_.scaled.height)};
     }
 
-    bool averages() const override { return !whole_; }
+    bool averages() const override { return fitting_; }
 
     void start(DeclaredSize size, bool alpha, const Sampling& sampling) override {
         if (whole_) return whole_->start(size, alpha, sampling);
+        if (!fitting_) return (void)inOrder_.emplace(*rows_, size, alpha, options_.background);
         const auto axis = [](int samples, int source, const SampleAxis& sample, int scaled, int kept) {
             return AverageAxis{.samples = samples, .source = source, .unit = sample.unit,
                                .shortFirst = sample.shortFirst, .scaled = scaled, .kept = kept};
@@ -101,6 +106,7 @@ class LoadSink : public RowSink {
     void row(int y, int first, int step, std::span<const std::uint32_t> colours,
              std::span<const std::uint8_t> alpha) override {
         if (whole_) return whole_->row(y, first, step, colours, alpha);
+        if (inOrder_) return inOrder_->row(y, first, step, colours, alpha);
         if (alpha.empty()) return average_->add(y, first, step, colours);
         for (std::size_t i = 0; i < colours.size(); ++i) {
             opaque_[i] = overBackground(colours[i], alpha[i], options_.background);
@@ -110,6 +116,7 @@ class LoadSink : public RowSink {
 
     void rgbRow(int y, std::span<const std::uint8_t> rgb) override {
         if (whole_) return RowSink::rgbRow(y, rgb);
+        if (inOrder_) return inOrder_->rgbRow(y, rgb);
         average_->addRgb(y, rgb);
     }
 
@@ -124,6 +131,17 @@ class LoadSink : public RowSink {
         return average_->result();
     }
 
+    // The rows not yet handed on: those held out of order, or the whole fitted picture.
+    void handRest() {
+        if (inOrder_) return inOrder_->finish();
+        const Picture fitted = average_->result();
+        RowsInOrder rows(*rows_, {fitted.width, fitted.height}, false, options_.background);
+        for (int y = 0; y < fitted.height; ++y) {
+            const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(fitted.width);
+            rows.row(y, 0, 1, std::span(fitted.pixels).subspan(at, static_cast<std::size_t>(fitted.width)), {});
+        }
+    }
+
   private:
     std::optional<DecodeError> refuse(LoadError error) {
         refusal_ = std::move(error);
@@ -132,6 +150,9 @@ class LoadSink : public RowSink {
 
     const LoadOptions& options_;
     const std::string& name_;
+    PictureRows* rows_;
+    bool fitting_ = false;
+    std::optional<RowsInOrder> inOrder_;
     std::optional<LoadError> refusal_;
     DeclaredSize declared_;
     FitPlan plan_;
@@ -157,6 +178,19 @@ std::variant<Picture, LoadError> loadPicture(const std::string& path, const Load
     // Read a piece at a time as the decoder asks: the headers first, so a refused picture costs only them.
     ByteSource source(file->get(), size);
     return loadFrom(source, path, options);
+}
+
+std::optional<LoadError> streamPicture(const std::string& path, const LoadOptions& options, PictureRows& rows) {
+    std::optional<FileHandle> file;
+    std::uint64_t size = 0;
+    if (auto refusal = openChecked(path, options.fit ? kMaxFitFileBytes : kMaxFileBytes, file, size)) return refusal;
+    ByteSource source(file->get(), size);
+    LoadSink sink(options, path, &rows);
+    const auto error = decoderFor(formatOf(source))(source, sink);
+    if (sink.refusal()) return sink.refusal();
+    if (error) return unreadable(path, error->reason);
+    sink.handRest();
+    return std::nullopt;
 }
 
 std::variant<bool, LoadError> readAnimation(const std::string& path, FrameReceiver& receiver, std::uint64_t maxPixels) {

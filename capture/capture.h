@@ -50,6 +50,21 @@ struct LoadOptions {
 // spans at least four decoded samples each way, and the file is read a piece at a time.
 std::variant<Picture, LoadError> loadPicture(const std::string& path, const LoadOptions& options = {});
 
+// Where streamPicture hands a picture: its size, then its rows from the top, opaque.
+class PictureRows {
+  public:
+    virtual ~PictureRows() = default;
+    virtual void begin(int width, int height) = 0;
+    // Red, green, blue of each pixel of the next row: 3 * width bytes.
+    virtual void row(std::span<const std::uint8_t> rgb) = 0;
+};
+
+// loadPicture's checks and picture, handed over a row at a time: a picture the panel takes as it is
+// goes on as the decoder gives its rows (held only from a row that comes out of order: a bottom-up BMP,
+// an interlaced pass), a fitted one once it is averaged. Returns the refusal loadPicture would give;
+// rows may have been handed over before a failure, which the caller then throws away.
+std::optional<LoadError> streamPicture(const std::string& path, const LoadOptions& options, PictureRows& rows);
+
 // With the checks loadPicture makes of the file, every frame of the animation at path (GIF, APNG, WebP)
 // composed for the receiver (capture/animation.h): true when it was read, false for a file that is a
 // still (nothing read), or why it cannot be, named as loadPicture names it.

@@ -35,13 +35,36 @@ bool writeOutputs(std::span<const Output> outputs, std::ostream& err) {
     return true;
 }
 
-bool writeText(const codegen::ArrayText& text, std::ostream& out, std::ostream& err) {
-    text.write(out, "\n");
+namespace {
+
+bool ended(std::ostream& out, std::ostream& err) {
     out << '\n';
     out.flush();
     if (out) return true;
     err << "quorvane-cli: cannot write the array text to standard output\n";
     return false;
+}
+
+class StreamSink : public codegen::TextSink {
+  public:
+    explicit StreamSink(std::ostream& out) : out_(out) {}
+    void write(std::string_view text) override { out_.write(text.data(), static_cast<std::streamsize>(text.size())); }
+
+  private:
+    std::ostream& out_;
+};
+
+} // namespace
+
+bool writeText(const codegen::ArrayText& text, std::ostream& out, std::ostream& err) {
+    text.write(out, "\n");
+    return ended(out, err);
+}
+
+bool writeText(const std::function<void(codegen::TextSink&)>& text, std::ostream& out, std::ostream& err) {
+    StreamSink sink(out);
+    text(sink);
+    return ended(out, err);
 }
 
 std::string depfileRule(const std::string& target, const std::vector<std::string>& inputs) {

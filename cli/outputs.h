@@ -5,6 +5,7 @@
 #include "codegen/arraytext.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -42,5 +43,7 @@ bool writeFiles(const std::vector<File>& files, std::ostream& err);
 
 // The array text on standard output, piece by piece; false, said on err, when it cannot be written.
 bool writeText(const codegen::ArrayText& text, std::ostream& out, std::ostream& err);
+// The same for a text that writes itself into a sink, a block at a time.
+bool writeText(const std::function<void(codegen::TextSink&)>& text, std::ostream& out, std::ostream& err);
 
 } // namespace quorvane::cli

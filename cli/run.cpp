@@ -6,16 +6,19 @@
 #include "cli/fontcommand.h"
 #include "cli/packcommand.h"
 
+#include "codegen/codestream.h"
 #include "codegen/decoderimage.h"
 #include "codegen/display.h"
 #include "codegen/displays.h"
-#include "codegen/imagecode.h"
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
 #include "codegen/pngfile.h"
 #include "colorconv/colorcodes.h"
 
 #include <exception>
+#include <optional>
+#include <stdexcept>
+#include <utility>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -32,29 +35,48 @@ namespace fs = std::filesystem;
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
+// The picture's rows on their way into the code. A refusal of the size header or of the options is kept
+// until the decoder is done, so that a file that cannot be read is said first, as it always was, and
+// nothing is thrown through a decoder's C code.
+class CodeRows : public capture::PictureRows {
+  public:
+    CodeRows(const CodeCommand& code, codegen::CodeOptions options) : code_(code), options_(std::move(options)) {}
+
+    void begin(int width, int height) override {
+        const codegen::PictureSize received = codegen::panelSize({width, height}, code_.panel);
+        refusal_ = codegen::sizeHeaderRefusal(received, code_.sizeHeader);
+        if (!refusal_) guarded([&] { stream_.emplace(codegen::PictureSize{width, height}, options_); });
+    }
+    void row(std::span<const std::uint8_t> rgb) override {
+        if (stream_) guarded([&] { stream_->row(rgb); });
+    }
+
+    const std::optional<std::string>& refusal() const { return refusal_; }
+    // The road's result; rethrows what the road threw on the way.
+    codegen::StreamedCode finish() {
+        if (failure_) std::rethrow_exception(failure_);
+        if (!stream_) throw std::runtime_error("the decoder gave no picture");
+        return stream_->finish();
+    }
+
+  private:
+    template <typename Step> void guarded(Step step) {
+        try {
+            step();
+        } catch (...) {
+            failure_ = std::current_exception();
+            stream_.reset();
+        }
+    }
+
+    const CodeCommand& code_;
+    codegen::CodeOptions options_;
+    std::optional<codegen::CodeStream> stream_;
+    std::optional<std::string> refusal_;
+    std::exception_ptr failure_;
+};
+
 int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
-    // The picture as opened may be as wide and high as the panel turned back by the rotation.
-    const codegen::PictureSize frame = codegen::panelSize(code.panelSize, code.panel);
-    const auto loaded = capture::loadPicture(code.image, {.fit = code.fit,
-                                                          .background = code.background,
-                                                          .maxWidth = frame.width,
-                                                          .maxHeight = frame.height,
-                                                          .fitMode = code.fitMode});
-    if (const auto* error = std::get_if<capture::LoadError>(&loaded)) {
-        err << "quorvane-cli: " << (error->kind == capture::LoadError::Kind::TooLarge ? code.image + ": " : "")
-            << error->message << '\n';
-        return kFailed;
-    }
-    const auto& picture = std::get<capture::Picture>(loaded);
-    std::vector<std::int32_t> components(3 * picture.pixels.size());
-    capture::captureComponents(picture, components);
-
-    const codegen::PictureSize received = codegen::panelSize({picture.width, picture.height}, code.panel);
-    if (const auto refusal = codegen::sizeHeaderRefusal(received, code.sizeHeader)) {
-        err << "quorvane-cli: " << code.image << ": " << *refusal << "; use --size-header 16 or none\n";
-        return kFailed;
-    }
-
     const std::string headerName = code.header ? fs::path(*code.header).filename().string() : std::string();
     const codegen::CodeOptions options{.depth = code.depth,
                                        .target = code.target,
@@ -65,17 +87,39 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
                                        .sizeHeader = code.sizeHeader,
                                        .storage = code.storage,
                                        .layout = {.columns = code.columns, .radix = code.radix, .headerName = headerName}};
-    const codegen::ImageCode result = codegen::makeImageCode(components, {picture.width, picture.height}, options);
+    // The picture as opened may be as wide and high as the panel turned back by the rotation.
+    const codegen::PictureSize frame = codegen::panelSize(code.panelSize, code.panel);
+    CodeRows rows(code, options);
+    const auto error = capture::streamPicture(code.image, {.fit = code.fit,
+                                                           .background = code.background,
+                                                           .maxWidth = frame.width,
+                                                           .maxHeight = frame.height,
+                                                           .fitMode = code.fitMode},
+                                              rows);
+    if (error) {
+        err << "quorvane-cli: " << (error->kind == capture::LoadError::Kind::TooLarge ? code.image + ": " : "")
+            << error->message << '\n';
+        return kFailed;
+    }
+    if (const auto& refusal = rows.refusal()) {
+        err << "quorvane-cli: " << code.image << ": " << *refusal << "; use --size-header 16 or none\n";
+        return kFailed;
+    }
+    const codegen::StreamedCode result = rows.finish();
     if (const auto refusal = codegen::targetRefusal(code.target, result.declaredCount())) {
         err << "quorvane-cli: " << code.image << ": " << *refusal << '\n';
         return kFailed;
     }
-    // The text is made whole only for a file; standard output takes it piece by piece.
+    const auto writeText = [&result](codegen::TextSink& sink) { result.writeText(sink, "\n"); };
+    // The text is made whole only for a file; standard output takes it a block at a time.
     std::string text;
-    if (code.output) text = result.text.joined("\n") + '\n';
+    if (code.output) {
+        codegen::StringSink sink(text);
+        writeText(sink);
+        text += '\n';
+    }
 
-    // Everything is computed before anything is written: a failure leaves no output half made. The
-    // outputs are views of what is computed, not copies: a 320 x 480 picture's text is megabytes.
+    // Everything is computed before anything is written: a failure leaves no output half made.
     const auto bytesOf = [](const std::string& s) {
         return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
     };
@@ -98,7 +142,7 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
         outputs.push_back({*code.preview, png});
     }
     if (!writeOutputs(outputs, err)) return kFailed;
-    if (!code.output && !writeText(result.text, out, err)) return kFailed;
+    if (!code.output && !cli::writeText(writeText, out, err)) return kFailed;
     return kOk;
 }
 

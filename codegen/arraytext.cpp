@@ -5,6 +5,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <ostream>
 #include <stdexcept>
 
@@ -15,7 +16,7 @@ namespace {
 // appending number by number costs more than the conversions on a 93,000-character line.
 class NumberWriter {
 public:
-    NumberWriter(TextSink& sink, Radix radix) : sink_(sink), hex_(radix == Radix::Hex) {}
+    NumberWriter(TextSink& sink, Radix radix) : sink_(sink), hex_(radix == Radix::Hex), bytes_(byteTexts(hex_)) {}
     ~NumberWriter() { flush(); }
     NumberWriter(const NumberWriter&) = delete;
     NumberWriter& operator=(const NumberWriter&) = delete;
@@ -26,6 +27,14 @@ public:
         at = hex_ ? putHex(at, value) : std::to_chars(at, buffer_.data() + buffer_.size(), value).ptr;
         *at++ = ',';
         used_ = static_cast<std::size_t>(at - buffer_.data());
+    }
+
+    // A byte's text from a table: most of an image's text is bytes, and a table beats converting each.
+    void putByte(std::uint8_t value) {
+        if (buffer_.size() - used_ < 8) flush();
+        const ByteText& byte = bytes_[value];
+        std::memcpy(buffer_.data() + used_, byte.text.data(), 8);
+        used_ += byte.length;
     }
 
     void text(std::string_view text) {
@@ -53,9 +62,30 @@ private:
         return at;
     }
 
+    struct ByteText {
+        std::array<char, 8> text{};
+        std::size_t length = 0;
+    };
+    using ByteTexts = std::array<ByteText, 256>;
+    static const ByteTexts& byteTexts(bool inHex) {
+        const auto make = [](bool hex) {
+            ByteTexts texts;
+            for (int v = 0; v < 256; ++v) {
+                ByteText& t = texts[static_cast<std::size_t>(v)];
+                char* end = hex ? putHex(t.text.data(), v) : std::to_chars(t.text.data(), t.text.data() + 8, v).ptr;
+                *end++ = ',';
+                t.length = static_cast<std::size_t>(end - t.text.data());
+            }
+            return texts;
+        };
+        static const ByteTexts decimal = make(false), hexadecimal = make(true);
+        return inHex ? hexadecimal : decimal;
+    }
+
     static constexpr std::size_t kWidest = 22; // "-0x8000000000000000,"
     TextSink& sink_;
     bool hex_;
+    const ByteTexts& bytes_;
     std::array<char, 16384> buffer_;
     std::size_t used_ = 0;
 };
@@ -177,7 +207,7 @@ ArrayText arrayText(std::string_view imageName, Target target, std::span<const s
     {
         StringSink sink(line);
         NumberWriter numbers(sink, layout.radix);
-        for (const std::uint8_t size : sizeBytes) numbers.put(size);
+        for (const std::uint8_t size : sizeBytes) numbers.putByte(size);
         for (std::int32_t value : packed) numbers.put(value);
     }
     line += closingValue(layout.radix);
@@ -194,13 +224,13 @@ void writeArrayText(TextSink& sink, const ArrayText& frame, Radix radix, std::sp
     const std::size_t columns = frame.columns > 0 ? static_cast<std::size_t>(frame.columns) : 0;
     if (columns > 0) out.text(kIndent);
     std::size_t onLine = 0;
-    const auto put = [&](std::int64_t value) {
-        out.put(value);
-        if (columns > 0 && ++onLine == columns) out.text(eol), out.text(kIndent), onLine = 0;
+    const auto put = [&](std::uint8_t value) {
+        out.putByte(value);
+        if (++onLine == columns) out.text(eol), out.text(kIndent), onLine = 0;
     };
     if (columns == 0) {
-        for (const std::uint8_t value : values) out.put(value);
-        for (std::size_t i = 0; i < zeros; ++i) out.put(0);
+        for (const std::uint8_t value : values) out.putByte(value);
+        for (std::size_t i = 0; i < zeros; ++i) out.putByte(0);
     } else {
         for (const std::uint8_t value : values) put(value);
         for (std::size_t i = 0; i < zeros; ++i) put(0);
@@ -219,7 +249,7 @@ ArrayText byteArrayText(std::string_view identifier, Target target, std::span<co
     {
         StringSink sink(line);
         NumberWriter numbers(sink, layout.radix);
-        for (const std::uint8_t byte : bytes) numbers.put(byte);
+        for (const std::uint8_t byte : bytes) numbers.putByte(byte);
     }
     if (!line.empty()) line.pop_back(); // no comma after the last
     return text;

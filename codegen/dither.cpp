@@ -77,10 +77,12 @@ void RowDither::reduce(std::span<const std::int32_t> components, std::span<std::
     const std::size_t n = std::min({components.size(), parts.size(), 3 * width_});
     const std::size_t y = y_++;
     if (dither_ == Dither::None) {
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::int32_t c = components[i];
-            parts[i] = c >= 0 && c <= 255 ? levels[i % 3].usual[static_cast<std::size_t>(c)]
-                                          : reduceComponent(c, depth_, static_cast<Channel>(i % 3));
+        for (std::size_t i = 0; i < n; i += 3) {
+            for (std::size_t ch = 0; ch < 3 && i + ch < n; ++ch) {
+                const std::int32_t c = components[i + ch];
+                parts[i + ch] = c >= 0 && c <= 255 ? levels[ch].usual[static_cast<std::size_t>(c)]
+                                                   : reduceComponent(c, depth_, static_cast<Channel>(ch));
+            }
         }
         return;
     }

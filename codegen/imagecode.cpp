@@ -24,13 +24,6 @@ std::vector<std::int32_t> partsOfEntries(std::span<const std::int32_t> entries, 
 void storeCompactly(Conversion& conversion, std::span<const std::int32_t> received, PictureSize panel,
                     const CodeOptions& options) {
     const Storage& storage = options.storage;
-    if (storage.paletteSize > 0 && storage.mono) throw std::invalid_argument("a monochrome picture has no palette");
-    if (storage.paletteSize > 0 && !isPaletteSize(storage.paletteSize)) {
-        throw std::invalid_argument("a palette has 2, 4, 16 or 256 colours, not " + std::to_string(storage.paletteSize));
-    }
-    if (storage.paletteSize > 0 && options.dither == Dither::Ordered) {
-        throw std::invalid_argument("ordered dithering does not apply to a palette: choose error diffusion or none");
-    }
     std::vector<std::uint8_t> palette, data;
     if (storage.mono) {
         const std::vector<std::uint8_t> bits = monoBits(received, panel, options.dither);
@@ -46,12 +39,8 @@ void storeCompactly(Conversion& conversion, std::span<const std::int32_t> receiv
         const std::vector<std::int32_t> packed = packParts(conversion.parts, options.depth, options.byteOrder);
         data.assign(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(rawDataByteCount(options.depth, conversion.parts.size() / 3)));
     }
-    const Compressed compressed = compress(data, storage.compression, rleUnit(options.depth, storage));
-    std::vector<std::int32_t>& bytes = conversion.packed;
-    bytes.reserve(1 + palette.size() + compressed.bytes.size());
-    if (storage.compression != Compression::None) bytes.push_back(static_cast<std::int32_t>(compressed.method));
-    bytes.insert(bytes.end(), palette.begin(), palette.end());
-    bytes.insert(bytes.end(), compressed.bytes.begin(), compressed.bytes.end());
+    const std::vector<std::uint8_t> stored = storedBytes(storage, options.depth, palette, data);
+    conversion.packed.assign(stored.begin(), stored.end());
 }
 
 } // namespace
@@ -78,6 +67,7 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
     const std::span<const std::int32_t> received = transformed.empty() ? components : transformed;
 
     code.conversion.depth = options.depth;
+    requireStorage(options);
     if (options.storage.plain()) {
         code.conversion.parts = ditheredParts(received, panel.width, options.depth, options.dither);
         code.conversion.packed = packParts(code.conversion.parts, options.depth, options.byteOrder);
@@ -86,16 +76,7 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
     }
     const std::vector<std::int32_t>& packed = code.conversion.packed;
     code.text = arrayText(options.arrayName, options.target, code.sizeBytes, packed, options.layout);
-    const bool decoded = !options.storage.plain() && !options.layout.headerName.empty();
-    if (!options.layout.headerName.empty()) {
-        code.header = headerText(options.layout.headerName, options.arrayName, options.target, panel, code.declaredCount(),
-                                 options.storage);
-    }
-    if (decoded) {
-        // The source says where the data lies and how to read it; the header declares it.
-        const DecoderImage image = decoderImage(options.rawLayout(), panel, code.declaredCount());
-        code.text.trailer.push_back(decoderImageDefinition(cIdentifier(options.arrayName), image));
-    }
+    describeArray(options, panel, code.declaredCount(), code.text, code.header);
     // The file is the size bytes and the data bytes; the packing's closing values past the data are not.
     // Stored compactly, every value is a byte of the file.
     const std::size_t dataBytes = options.storage.plain() ? rawDataByteCount(options.depth, pixels) : packed.size();
@@ -103,6 +84,38 @@ ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize si
     code.rawFile = code.sizeBytes;
     for (std::size_t i = 0; i < dataBytes; ++i) code.rawFile.push_back(static_cast<std::uint8_t>(packed[i]));
     return code;
+}
+
+void requireStorage(const CodeOptions& options) {
+    const Storage& storage = options.storage;
+    if (storage.paletteSize > 0 && storage.mono) throw std::invalid_argument("a monochrome picture has no palette");
+    if (storage.paletteSize > 0 && !isPaletteSize(storage.paletteSize)) {
+        throw std::invalid_argument("a palette has 2, 4, 16 or 256 colours, not " + std::to_string(storage.paletteSize));
+    }
+    if (storage.paletteSize > 0 && options.dither == Dither::Ordered) {
+        throw std::invalid_argument("ordered dithering does not apply to a palette: choose error diffusion or none");
+    }
+}
+
+std::vector<std::uint8_t> storedBytes(const Storage& storage, Depth depth, std::span<const std::uint8_t> palette,
+                                      std::span<const std::uint8_t> data) {
+    const Compressed compressed = compress(data, storage.compression, rleUnit(depth, storage));
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(1 + palette.size() + compressed.bytes.size());
+    if (storage.compression != Compression::None) bytes.push_back(static_cast<std::uint8_t>(compressed.method));
+    bytes.insert(bytes.end(), palette.begin(), palette.end());
+    bytes.insert(bytes.end(), compressed.bytes.begin(), compressed.bytes.end());
+    return bytes;
+}
+
+void describeArray(const CodeOptions& options, PictureSize panel, std::size_t declaredCount, ArrayText& text,
+                   std::string& header) {
+    if (options.layout.headerName.empty()) return;
+    header = headerText(options.layout.headerName, options.arrayName, options.target, panel, declaredCount, options.storage);
+    if (options.storage.plain()) return;
+    // Stored compactly, the source says where the data lies and how to read it; the header declares it.
+    const DecoderImage image = decoderImage(options.rawLayout(), panel, declaredCount);
+    text.trailer.push_back(decoderImageDefinition(cIdentifier(options.arrayName), image));
 }
 
 std::vector<std::int16_t> ImageCode::fileImage() const {

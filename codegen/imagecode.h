@@ -66,4 +66,17 @@ struct ImageCode {
 ImageCode makeImageCode(std::span<const std::int32_t> components, PictureSize size,
                         const CodeOptions& options);
 
+// What the two roads (this one and CodeStream's) share.
+// Throws std::invalid_argument for a storage that cannot be: a palette with mono, of a size that is not
+// 2, 4, 16 or 256, or with ordered dithering.
+void requireStorage(const CodeOptions& options);
+// [method byte] [palette] data, the data compressed as the storage asks: a compact picture's bytes after
+// its size bytes.
+std::vector<std::uint8_t> storedBytes(const Storage& storage, Depth depth, std::span<const std::uint8_t> palette,
+                                      std::span<const std::uint8_t> data);
+// With a header asked for: its text, and for a picture stored compactly, the lines after the array that
+// tell the decoder how to read it.
+void describeArray(const CodeOptions& options, PictureSize panel, std::size_t declaredCount, ArrayText& text,
+                   std::string& header);
+
 } // namespace quorvane::codegen
