@@ -3,6 +3,7 @@
 #include "codegen/imagename.h"
 #include "codegen/numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -35,6 +36,23 @@ public:
         const ByteText& byte = bytes_[value];
         std::memcpy(buffer_.data() + used_, byte.text.data(), 8);
         used_ += byte.length;
+    }
+
+    // Bytes a block at a time: within a block the buffer has room for every one of them.
+    void putBytes(std::span<const std::uint8_t> values) {
+        while (!values.empty()) {
+            std::size_t room = (buffer_.size() - used_) / 8;
+            if (room == 0) flush(), room = buffer_.size() / 8;
+            const std::size_t n = std::min(room, values.size());
+            char* at = buffer_.data() + used_;
+            for (const std::uint8_t value : values.first(n)) {
+                const ByteText& byte = bytes_[value];
+                std::memcpy(at, byte.text.data(), 8);
+                at += byte.length;
+            }
+            used_ = static_cast<std::size_t>(at - buffer_.data());
+            values = values.subspan(n);
+        }
     }
 
     void text(std::string_view text) {
@@ -229,7 +247,7 @@ void writeArrayText(TextSink& sink, const ArrayText& frame, Radix radix, std::sp
         if (++onLine == columns) out.text(eol), out.text(kIndent), onLine = 0;
     };
     if (columns == 0) {
-        for (const std::uint8_t value : values) out.putByte(value);
+        out.putBytes(values);
         for (std::size_t i = 0; i < zeros; ++i) out.putByte(0);
     } else {
         for (const std::uint8_t value : values) put(value);
@@ -249,7 +267,7 @@ ArrayText byteArrayText(std::string_view identifier, Target target, std::span<co
     {
         StringSink sink(line);
         NumberWriter numbers(sink, layout.radix);
-        for (const std::uint8_t byte : bytes) numbers.putByte(byte);
+        numbers.putBytes(bytes);
     }
     if (!line.empty()) line.pop_back(); // no comma after the last
     return text;

@@ -71,47 +71,12 @@ void Packer::append(std::uint32_t value, int width, std::vector<std::uint8_t>& o
 }
 
 void Packer::pixels(std::span<const std::int32_t> parts, std::vector<std::uint8_t>& out) {
-    const int pixelBits = format_.bitsPerPixel();
-    const std::size_t count = parts.size() / 3;
-    // Every byte these pixels complete, written in place: the bits of a row are known, so the vector
-    // grows once a call, not once a byte.
-    std::size_t at = out.size();
-    out.resize(at + (static_cast<std::size_t>(held_) + count * static_cast<std::size_t>(pixelBits)) / 8);
-    std::uint8_t* bytes = out.data();
-    const std::int32_t* part = parts.data();
-    const auto pixel = [this](const std::int32_t* p) {
-        return (static_cast<std::uint32_t>(p[0]) & mask_[0]) << shift_[0] |
-               (static_cast<std::uint32_t>(p[1]) & mask_[1]) << shift_[1] |
-               (static_cast<std::uint32_t>(p[2]) & mask_[2]) << shift_[2];
-    };
-    // Pixels of whole bytes on a byte boundary go straight out, the first byte the highest.
-    const auto wholeBytes = [&]<int kBytes>() {
-        for (std::size_t i = 0; i < count; ++i, part += 3) {
-            const std::uint32_t value = pixel(part);
-            for (int b = kBytes - 1; b >= 0; --b) bytes[at++] = static_cast<std::uint8_t>(value >> (8 * b));
-            if (little_) std::swap(bytes[at - 2], bytes[at - 1]);
-        }
-    };
-    if (held_ == 0) {
-        switch (pixelBits) {
-        case 8: return wholeBytes.operator()<1>();
-        case 16: return wholeBytes.operator()<2>();
-        case 24: return wholeBytes.operator()<3>();
-        default: break;
-        }
-    }
-    for (std::size_t i = 0; i < count; ++i, part += 3) {
-        const std::uint32_t value = pixel(part);
-        pending_ = (pending_ << pixelBits) | value;
-        held_ += pixelBits;
-        while (held_ >= 8) {
-            held_ -= 8;
-            bytes[at++] = static_cast<std::uint8_t>(pending_ >> held_);
-        }
-        pending_ &= (std::uint64_t{1} << held_) - 1;
-        // A 16-bit pixel is two whole bytes: little byte order sends its low byte first.
-        if (little_) std::swap(bytes[at - 2], bytes[at - 1]);
-    }
+    const std::int32_t* p = parts.data();
+    values(parts.size() / 3, [&](std::size_t i) {
+        const std::int32_t* pixel = p + 3 * i;
+        return placed(0, static_cast<std::uint32_t>(pixel[0])) | placed(1, static_cast<std::uint32_t>(pixel[1])) |
+               placed(2, static_cast<std::uint32_t>(pixel[2]));
+    }, out);
 }
 
 void Packer::strayParts(std::span<const std::int32_t> parts, std::vector<std::uint8_t>& out) {

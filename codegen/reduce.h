@@ -5,6 +5,7 @@
 #include "codegen/format.h"
 
 #include <array>
+#include <utility>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -54,6 +55,10 @@ class Packer {
     Packer(Depth depth, ByteOrder order = ByteOrder::Big);
     // Whole pixels' parts (a multiple of 3).
     void pixels(std::span<const std::int32_t> parts, std::vector<std::uint8_t>& out);
+    // A channel's part in its place among a pixel's bits.
+    std::uint32_t placed(std::size_t channel, std::uint32_t part) const { return (part & mask_[channel]) << shift_[channel]; }
+    // count pixels whose bits valueOf(i) gives, its parts placed and put together.
+    template <typename ValueOf> void values(std::size_t count, ValueOf valueOf, std::vector<std::uint8_t>& out);
     // The parts of a pixel left incomplete, one slot each, as packParts packs them.
     void strayParts(std::span<const std::int32_t> parts, std::vector<std::uint8_t>& out);
     // What packParts puts after the last pixel: the bits left in a last byte, and a format that runs
@@ -70,6 +75,41 @@ class Packer {
     std::uint64_t pending_ = 0; // the bits not yet in a byte: at most seven after each step
     int held_ = 0;
 };
+
+template <typename ValueOf> void Packer::values(std::size_t count, ValueOf valueOf, std::vector<std::uint8_t>& out) {
+    const int pixelBits = format_.bitsPerPixel();
+    // Every byte these pixels complete, written in place: the vector grows once a call, not once a byte.
+    std::size_t at = out.size();
+    out.resize(at + (static_cast<std::size_t>(held_) + count * static_cast<std::size_t>(pixelBits)) / 8);
+    std::uint8_t* bytes = out.data();
+    // Pixels of whole bytes on a byte boundary go straight out, the first byte the highest.
+    const auto wholeBytes = [&]<int kBytes>() {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t value = valueOf(i);
+            for (int b = kBytes - 1; b >= 0; --b) bytes[at++] = static_cast<std::uint8_t>(value >> (8 * b));
+            if (little_) std::swap(bytes[at - 2], bytes[at - 1]);
+        }
+    };
+    if (held_ == 0) {
+        switch (pixelBits) {
+        case 8: return wholeBytes.template operator()<1>();
+        case 16: return wholeBytes.template operator()<2>();
+        case 24: return wholeBytes.template operator()<3>();
+        default: break;
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        pending_ = (pending_ << pixelBits) | valueOf(i);
+        held_ += pixelBits;
+        while (held_ >= 8) {
+            held_ -= 8;
+            bytes[at++] = static_cast<std::uint8_t>(pending_ >> held_);
+        }
+        pending_ &= (std::uint64_t{1} << held_) - 1;
+        // A 16-bit pixel is two whole bytes: little byte order sends its low byte first.
+        if (little_) std::swap(bytes[at - 2], bytes[at - 1]);
+    }
+}
 
 // One "Make Code" conversion of a component list, and the texts its working lists and boxes receive.
 struct Conversion {
