@@ -27,7 +27,8 @@ bool writeOutputs(std::span<const Output> outputs, std::ostream& err) {
         }
     }
     for (const Output& output : outputs) {
-        if (const auto error = codegen::writeFileAtomically(output.path, output.bytes)) {
+        const auto error = output.written ? output.written->commit() : codegen::writeFileAtomically(output.path, output.bytes);
+        if (error) {
             err << "quorvane-cli: " << *error << '\n';
             return false;
         }

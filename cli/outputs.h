@@ -3,6 +3,7 @@
 // checked before the first is written, and each file is replaced whole or not at all.
 
 #include "codegen/arraytext.h"
+#include "codegen/atomicfile.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,7 @@ namespace quorvane::cli {
 struct Output {
     std::string path;
     std::span<const std::uint8_t> bytes; // owned by the caller until written
+    codegen::AtomicFile* written = nullptr; // instead of the bytes: a file already written, to be committed
 };
 
 // Why a file cannot be written for want of its folder, in the words the writer would have used.

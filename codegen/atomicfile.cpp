@@ -42,48 +42,69 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
     return true;
 }
 
-// A device or a pipe (/dev/null, /dev/stdout, a named pipe) is written into as it is: renaming a file over
-// it would put a plain file where the device was.
-std::optional<std::string> writeInPlace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    int error = 0;
-    if (fd < 0) return failure(path, errnoText(errno));
-    bool ok = writeAll(fd, bytes, error);
-    if (::close(fd) != 0 && ok) ok = false, error = errno;
-    if (!ok) return failure(path, errnoText(error));
+} // namespace
+
+AtomicFile::AtomicFile(const std::filesystem::path& requested) : path_(requested) {
+    struct stat existing {};
+    const bool exists = ::stat(requested.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
+        refusal_ = failure(requested, "a folder of that name is in the way");
+        return;
+    }
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // A device or a pipe (/dev/null, /dev/stdout, a named pipe) is written into as it is: renaming a
+        // file over it would put a plain file where the device was.
+        inPlace_ = true;
+        fd_ = ::open(requested.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) error_ = errno;
+        return;
+    }
+    if (exists && (existing.st_mode & 0222) == 0) {
+        refusal_ = failure(requested, "the file is read-only");
+        return;
+    }
+    // Through a symbolic link, the file it points at is replaced and the link stays a link.
+    std::error_code ignored;
+    path_ = exists ? std::filesystem::canonical(requested, ignored) : requested;
+    if (path_.empty()) {
+        refusal_ = failure(requested, "the link to it cannot be followed");
+        return;
+    }
+    keepMode_ = exists;
+    mode_ = existing.st_mode & 07777;
+    fd_ = openTemporary(path_, temporary_, error_);
+}
+
+AtomicFile::~AtomicFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+void AtomicFile::write(std::span<const std::uint8_t> bytes) {
+    if (fd_ < 0 || error_ != 0) return;
+    if (!writeAll(fd_, bytes, error_)) return;
+    // Start the disk on these bytes now; commit() then waits only for what is still on its way.
+    if (!inPlace_) (void)::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(bytes.size()), SYNC_FILE_RANGE_WRITE);
+    written_ += bytes.size();
+}
+
+std::optional<std::string> AtomicFile::commit() {
+    if (refusal_) return refusal_;
+    bool ok = fd_ >= 0 && error_ == 0;
+    if (ok && keepMode_ && ::fchmod(fd_, mode_) != 0) ok = false, error_ = errno;
+    if (ok && !inPlace_ && ::fsync(fd_) != 0) ok = false, error_ = errno;
+    if (fd_ >= 0 && ::close(fd_) != 0 && ok) ok = false, error_ = errno;
+    fd_ = -1;
+    if (ok && !inPlace_ && ::rename(temporary_.c_str(), path_.c_str()) != 0) ok = false, error_ = errno;
+    if (ok) temporary_.clear(); // in place: nothing left to remove
+    if (!ok) return failure(path_, errnoText(error_));
     return std::nullopt;
 }
 
-} // namespace
-
-std::optional<std::string> writeFileAtomically(const std::filesystem::path& requested,
-                                               std::span<const std::uint8_t> bytes) {
-    struct stat existing {};
-    const bool exists = ::stat(requested.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return failure(requested, "a folder of that name is in the way");
-    if (exists && !S_ISREG(existing.st_mode)) return writeInPlace(requested, bytes);
-    if (exists && (existing.st_mode & 0222) == 0) return failure(requested, "the file is read-only");
-
-    // Through a symbolic link, the file it points at is replaced and the link stays a link.
-    std::error_code ignored;
-    const std::filesystem::path path = exists ? std::filesystem::canonical(requested, ignored) : requested;
-    if (path.empty()) return failure(requested, "the link to it cannot be followed");
-
-    std::filesystem::path temporary;
-    int error = 0;
-    const int fd = openTemporary(path, temporary, error);
-    if (fd < 0) return failure(path, errnoText(error));
-
-    bool ok = writeAll(fd, bytes, error);
-    if (ok && exists && ::fchmod(fd, existing.st_mode & 07777) != 0) ok = false, error = errno;
-    if (ok && ::fsync(fd) != 0) ok = false, error = errno;
-    if (::close(fd) != 0 && ok) ok = false, error = errno;
-    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) ok = false, error = errno;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        return failure(path, errnoText(error));
-    }
-    return std::nullopt;
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    AtomicFile file(path);
+    file.write(bytes);
+    return file.commit();
 }
 
 } // namespace quorvane::codegen

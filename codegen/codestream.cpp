@@ -3,6 +3,7 @@
 #include "codegen/storage.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -14,10 +15,16 @@ namespace {
 // mirrored top to bottom; a row is then only inverted, swapped and perhaps reversed on its own.
 bool rowsInOrder(const PanelOptions& panel) { return panel.rotation == 0 && panel.mirror != Mirror::TopBottom; }
 
+// Large enough that a file takes a few writes, small enough that the first goes out early.
+constexpr std::size_t kRawBlock = 64 * 1024;
+
 } // namespace
 
 // What turns one row of the panel into bytes: the dithering (or mono's bits) and the packing.
 struct CodeStream::Stages {
+    // Undithered, a pixel's bits come straight from its three bytes: placed[channel][byte] is the part
+    // that byte reduces to, inverted and swapped as the panel asks, in its place among the bits.
+    std::optional<std::array<std::array<std::uint32_t, 256>, 3>> placed;
     std::optional<RowDither> dither;
     std::optional<Packer> packer;
     std::optional<MonoRows> mono;
@@ -44,6 +51,17 @@ CodeStream::CodeStream(PictureSize opened, const CodeOptions& options)
         stages_->dither.emplace(panel_.width, options.depth, options.dither);
         stages_->packer.emplace(options.depth, options.byteOrder);
         stages_->parts.resize(3 * width);
+        if (options.dither == Dither::None) {
+            auto& placed = stages_->placed.emplace();
+            for (std::size_t field = 0; field < 3; ++field) {
+                const std::size_t from = options.panel.bgr ? 2 - field : field;
+                for (int c = 0; c < 256; ++c) {
+                    const int component = options.panel.invert ? 255 - c : c;
+                    const auto part = reduceComponent(component, options.depth, static_cast<Channel>(field));
+                    placed[from][static_cast<std::size_t>(c)] = stages_->packer->placed(field, static_cast<std::uint32_t>(part));
+                }
+            }
+        }
         // The packing's closing values past the data fit in the two spare bytes.
         bytes_.reserve(bytes_.size() + rawDataByteCount(options.depth, panel_.pixels()) + 2);
     }
@@ -66,6 +84,17 @@ void CodeStream::row(std::span<const std::uint8_t> rgb) {
     }
     const PanelOptions& panel = options_.panel;
     const bool reversed = panel.mirror == Mirror::LeftRight;
+    if (stages_->placed && n == 3 * width) {
+        const auto& placed = *stages_->placed;
+        const std::uint8_t* pixels = rgb.data();
+        stages_->packer->values(width, [&](std::size_t x) {
+            const std::uint8_t* pixel = pixels + 3 * (reversed ? width - 1 - x : x);
+            return placed[0][pixel[0]] | placed[1][pixel[1]] | placed[2][pixel[2]];
+        }, bytes_);
+        ++rowsOut_;
+        handOn(kRawBlock);
+        return;
+    }
     const std::int32_t flip = panel.invert ? 255 : 0, sign = panel.invert ? -1 : 1;
     const std::size_t red = panel.bgr ? 2 : 0, blue = 2 - red;
     if (n < 3 * width) std::fill(row_.begin(), row_.end(), 0);
@@ -88,9 +117,17 @@ void CodeStream::panelRow(std::span<const std::int32_t> components) {
     } else if (stages.packer) {
         stages.dither->reduce(components, stages.parts);
         stages.packer->pixels(stages.parts, bytes_);
+        handOn(kRawBlock);
     } else {
         kept_.insert(kept_.end(), components.begin(), components.end()); // the palette is chosen from them all
     }
+}
+
+void CodeStream::handOn(std::size_t atLeast) {
+    // Only the plain data is final before the last row: compression and palettes change it all.
+    if (!rawSink_ || !options_.storage.plain() || bytes_.size() - handed_ < std::max<std::size_t>(atLeast, 1)) return;
+    rawSink_(std::span<const std::uint8_t>(bytes_).subspan(handed_));
+    handed_ = bytes_.size();
 }
 
 StreamedCode CodeStream::finish() {
@@ -127,6 +164,11 @@ StreamedCode CodeStream::finish() {
         bytes_.resize(lead);
         bytes_.insert(bytes_.end(), stored.begin(), stored.end());
         code.closingZeros = 0;
+    }
+    if (storage.plain()) {
+        handOn(0);
+    } else if (rawSink_) {
+        rawSink_(bytes_);
     }
     code.rawFile = std::move(bytes_);
     code.frame = arrayFrame(options_.arrayName, options_.target, code.declaredCount(), options_.layout);

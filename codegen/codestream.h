@@ -13,10 +13,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quorvane::codegen {
@@ -45,6 +47,11 @@ class CodeStream {
     CodeStream(const CodeStream&) = delete;
     CodeStream& operator=(const CodeStream&) = delete;
 
+    // The raw file's bytes handed on as they are made, a block at a time, for a file that is written while
+    // the picture is still coming: stored plainly they are final once packed; stored compactly, they
+    // all come at finish().
+    void handRawFile(std::function<void(std::span<const std::uint8_t>)> sink) { rawSink_ = std::move(sink); }
+
     // The next row of the picture as opened, from the top: red, green, blue of each pixel (3 * width).
     // Rows past the last are left out.
     void row(std::span<const std::uint8_t> rgb);
@@ -55,6 +62,7 @@ class CodeStream {
   private:
     struct Stages;
     void panelRow(std::span<const std::int32_t> components);
+    void handOn(std::size_t atLeast); // the packed bytes not yet handed, once there are so many
 
     PictureSize opened_, panel_;
     CodeOptions options_;
@@ -64,6 +72,8 @@ class CodeStream {
     std::vector<std::int32_t> row_;   // one row's components, turned
     std::vector<std::int32_t> kept_;  // the components kept whole, when the order or a palette asks it
     std::vector<std::uint8_t> bytes_; // the size bytes, then the data as it is packed
+    std::function<void(std::span<const std::uint8_t>)> rawSink_;
+    std::size_t handed_ = 0; // of bytes_, to rawSink_
     std::unique_ptr<Stages> stages_;
 };
 

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class AtomicFile : public ::testing::Test {
+class AtomicFileTest : public ::testing::Test {
 protected:
     static std::vector<std::uint8_t> read(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
@@ -32,19 +32,19 @@ const std::vector<std::uint8_t> bytes = {0x00, 0x01, 0xF0, 0x03};
 
 } // namespace
 
-TEST_F(AtomicFile, WritesANewFile) {
+TEST_F(AtomicFileTest, WritesANewFile) {
     EXPECT_EQ(writeFileAtomically(dir / "logo.hex", bytes), std::nullopt);
     EXPECT_EQ(read(dir / "logo.hex"), bytes);
     EXPECT_EQ(entries(), 1u) << "no temporary file left behind";
 }
 
-TEST_F(AtomicFile, ReplacesALongerOlderFileWhole) {
+TEST_F(AtomicFileTest, ReplacesALongerOlderFileWhole) {
     std::ofstream(dir / "logo.hex", std::ios::binary) << std::string(100, 'x');
     EXPECT_EQ(writeFileAtomically(dir / "logo.hex", bytes), std::nullopt);
     EXPECT_EQ(read(dir / "logo.hex"), bytes);
 }
 
-TEST_F(AtomicFile, RefusesAReadOnlyFileAndKeepsIt) {
+TEST_F(AtomicFileTest, RefusesAReadOnlyFileAndKeepsIt) {
     std::ofstream(dir / "ro.hex", std::ios::binary) << "keep";
     fs::permissions(dir / "ro.hex", fs::perms::owner_read | fs::perms::group_read);
     const auto error = writeFileAtomically(dir / "ro.hex", bytes);
@@ -55,7 +55,7 @@ TEST_F(AtomicFile, RefusesAReadOnlyFileAndKeepsIt) {
     EXPECT_EQ(entries(), 1u);
 }
 
-TEST_F(AtomicFile, ReportsPathsThatCannotHoldAFile) {
+TEST_F(AtomicFileTest, ReportsPathsThatCannotHoldAFile) {
     fs::create_directories(dir / "taken.hex");
     std::ofstream(dir / "plain") << "not a folder";
     const fs::path targets[] = {dir / "taken.hex", dir / "plain" / "x.hex", dir / "missing" / "x.hex"};
@@ -68,7 +68,7 @@ TEST_F(AtomicFile, ReportsPathsThatCannotHoldAFile) {
     EXPECT_EQ(entries(), 2u);
 }
 
-TEST_F(AtomicFile, KeepsThePermissionsOfTheFileItReplaces) {
+TEST_F(AtomicFileTest, KeepsThePermissionsOfTheFileItReplaces) {
     std::ofstream(dir / "logo.hex") << "old";
     fs::permissions(dir / "logo.hex", fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     ASSERT_EQ(writeFileAtomically(dir / "logo.hex", bytes), std::nullopt);
@@ -77,7 +77,7 @@ TEST_F(AtomicFile, KeepsThePermissionsOfTheFileItReplaces) {
 }
 
 // Renaming over a link would turn the link into a file and leave the file it named stale.
-TEST_F(AtomicFile, ThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
+TEST_F(AtomicFileTest, ThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
     std::ofstream(dir / "real.hex") << "old contents";
     fs::create_symlink(dir / "real.hex", dir / "link.hex");
     ASSERT_EQ(writeFileAtomically(dir / "link.hex", bytes), std::nullopt);
@@ -87,7 +87,7 @@ TEST_F(AtomicFile, ThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
 }
 
 // Renaming over a device or a pipe (quorvane-cli --output /dev/null) would put a plain file in its place.
-TEST_F(AtomicFile, WritesIntoAPipeInsteadOfReplacingIt) {
+TEST_F(AtomicFileTest, WritesIntoAPipeInsteadOfReplacingIt) {
     const fs::path pipe = dir / "pipe";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     // The reading end is open first, so the write neither blocks nor fails; the bytes fit the pipe.
