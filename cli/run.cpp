@@ -3,9 +3,8 @@
 #include "capture/capture.h"
 #include "cli/options.h"
 #include "cli/outputs.h"
-#include "cli/fontcommand.h"
-#include "cli/packcommand.h"
 
+#include "codegen/atomicfile.h"
 #include "codegen/codestream.h"
 #include "codegen/decoderimage.h"
 #include "codegen/display.h"
@@ -22,7 +21,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #ifndef QUORVANE_VERSION
 #define QUORVANE_VERSION "unknown"
@@ -40,12 +38,18 @@ constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 // nothing is thrown through a decoder's C code.
 class CodeRows : public capture::PictureRows {
   public:
-    CodeRows(const CodeCommand& code, codegen::CodeOptions options) : code_(code), options_(std::move(options)) {}
+    // With a raw file to write into as the rows come.
+    CodeRows(const CodeCommand& code, codegen::CodeOptions options, codegen::AtomicFile* rawFile)
+        : code_(code), options_(std::move(options)), rawFile_(rawFile) {}
 
     void begin(int width, int height) override {
         const codegen::PictureSize received = codegen::panelSize({width, height}, code_.panel);
         refusal_ = codegen::sizeHeaderRefusal(received, code_.sizeHeader);
-        if (!refusal_) guarded([&] { stream_.emplace(codegen::PictureSize{width, height}, options_); });
+        if (refusal_) return;
+        guarded([&] {
+            stream_.emplace(codegen::PictureSize{width, height}, options_);
+            if (rawFile_) stream_->handRawFile([file = rawFile_](std::span<const std::uint8_t> bytes) { file->write(bytes); });
+        });
     }
     void row(std::span<const std::uint8_t> rgb) override {
         if (stream_) guarded([&] { stream_->row(rgb); });
@@ -71,6 +75,7 @@ class CodeRows : public capture::PictureRows {
 
     const CodeCommand& code_;
     codegen::CodeOptions options_;
+    codegen::AtomicFile* rawFile_;
     std::optional<codegen::CodeStream> stream_;
     std::optional<std::string> refusal_;
     std::exception_ptr failure_;
@@ -89,7 +94,12 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
                                        .layout = {.columns = code.columns, .radix = code.radix, .headerName = headerName}};
     // The picture as opened may be as wide and high as the panel turned back by the rotation.
     const codegen::PictureSize frame = codegen::panelSize(code.panelSize, code.panel);
-    CodeRows rows(code, options);
+    // The raw file goes to disk while the picture is still being read, so that little is left to wait
+    // for once it is done; it is put in place with the other outputs, or not at all.
+    std::optional<codegen::AtomicFile> rawFile;
+    if (code.hex) rawFile.emplace(*code.hex);
+    const bool rawAsItComes = rawFile && rawFile->replacesFile();
+    CodeRows rows(code, options, rawAsItComes ? &*rawFile : nullptr);
     const auto error = capture::streamPicture(code.image, {.fit = code.fit,
                                                            .background = code.background,
                                                            .maxWidth = frame.width,
@@ -127,7 +137,7 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     std::vector<std::uint8_t> png;
     if (code.output) outputs.push_back({*code.output, bytesOf(text)});
     if (code.header) outputs.push_back({*code.header, bytesOf(result.header)});
-    if (code.hex) outputs.push_back({*code.hex, result.rawFile});
+    if (code.hex) outputs.push_back({*code.hex, result.rawFile, rawAsItComes ? &*rawFile : nullptr});
     if (code.preview) {
         // What a viewer sees on the panel for the bytes written: the raw file read back as the firmware
         // reads it, with the panel's transforms undone.
@@ -199,7 +209,7 @@ int runDecoder(const DecoderCommand& decoder, std::ostream& err) {
 
 } // namespace
 
-int run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+int run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err, const HandOver& handOver) {
     const Command command = parseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&command)) {
         // The message, and where the whole usage is: fifty lines of help would bury it.
@@ -217,22 +227,8 @@ int run(std::span<const std::string_view> args, std::ostream& out, std::ostream&
     if (const auto* color = std::get_if<ColorCommand>(&command)) return runColor(*color, out);
     if (std::holds_alternative<DisplaysCommand>(command)) return runDisplays(out);
     if (const auto* decoder = std::get_if<DecoderCommand>(&command)) return runDecoder(*decoder, err);
-    if (const auto* pack = std::get_if<PackCommand>(&command)) {
-        try {
-            return runPack(*pack, out, err, ::isatty(STDERR_FILENO) == 1);
-        } catch (const std::exception& e) { // the quantiser's, the compressor's or an index field's limit
-            err << "quorvane-cli: the pack: " << e.what() << '\n';
-            return kFailed;
-        }
-    }
-    if (const auto* font = std::get_if<FontCommand>(&command)) {
-        try {
-            return runFont(*font, out, err, ::isatty(STDERR_FILENO) == 1);
-        } catch (const std::exception& e) { // a library's own failure: said, never a crash
-            err << "quorvane-cli: the font: " << e.what() << '\n';
-            return kFailed;
-        }
-    }
+    if (const auto* pack = std::get_if<PackCommand>(&command)) return handOver.pack(*pack);
+    if (const auto* font = std::get_if<FontCommand>(&command)) return handOver.font(*font);
     const auto& code = std::get<CodeCommand>(command);
     try {
         return runCode(code, out, err);

@@ -11,6 +11,10 @@ endforeach()
 if(quorvane_programs)
     install(TARGETS ${quorvane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# quorvane-cli runs pack and font through it, from ../libexec/quorvane beside its own folder.
+if(TARGET quorvane-cli-full)
+    install(TARGETS quorvane-cli-full RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quorvane)
+endif()
 
 # The CMake module is the same on every architecture, so it stays in lib/cmake (not the multiarch
 # libdir), where both find_package(Quorvane) and include() with CMAKE_MODULE_PATH look.

@@ -5,7 +5,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "cmake --install failed")
 endif()
-set(expected bin/quorvane-cli lib/cmake/Quorvane/Quorvane.cmake)
+set(expected bin/quorvane-cli libexec/quorvane/quorvane-cli-full lib/cmake/Quorvane/Quorvane.cmake)
 if(WITH_UI)
     list(APPEND expected bin/quorvane)
 endif()

@@ -19,13 +19,14 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Section) == electronics ]] || fail "Section is $(field Section)"
 [[ $(field Maintainer) == *@* ]] || fail "Maintainer has no address: $(field Maintainer)"
 [[ -n $(field Description) ]] || fail "no Description"
-# dpkg-shlibdeps found these from the programs themselves; none is written by hand.
+# dpkg-shlibdeps found these from the programs themselves; only libimagequant0, loaded when a palette is
+# first chosen, is named by hand.
 for library in libc6 libpng16-16 libqt6widgets6 libstdc++6 libimagequant0 liblz4-1; do
     [[ $(field Depends) == *"$library "* ]] || fail "Depends lacks $library: $(field Depends)"
 done
 
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for file in usr/bin/quorvane usr/bin/quorvane-cli usr/lib/cmake/Quorvane/Quorvane.cmake \
+for file in usr/bin/quorvane usr/bin/quorvane-cli usr/libexec/quorvane/quorvane-cli-full usr/lib/cmake/Quorvane/Quorvane.cmake \
     usr/lib/cmake/Quorvane/QuorvaneConfig.cmake usr/lib/cmake/Quorvane/QuorvaneConfigVersion.cmake \
     usr/share/applications/org.quorvane.Quorvane.desktop \
     usr/share/icons/hicolor/scalable/apps/org.quorvane.Quorvane.svg \
@@ -54,6 +55,10 @@ grep -q 'GPL-3.0-or-later' "$root/usr/share/metainfo/org.quorvane.Quorvane.metai
 "$build/cli/quorvane-cli" code --depth 12 --hex "$work/built.hex" "$picture" > "$work/built.c"
 cmp "$work/packaged.hex" "$work/built.hex" || fail "the packaged quorvane-cli writes other bytes"
 cmp "$work/packaged.c" "$work/built.c" || fail "the packaged quorvane-cli writes other text"
+# pack goes on to the packaged quorvane-cli-full, and a palette loads libimagequant.
+"$root/usr/bin/quorvane-cli" pack --palette 4 --name sprites --output "$work/packaged-pack.c" "$picture" || fail "the packaged pack failed"
+"$build/cli/quorvane-cli" pack --palette 4 --name sprites --output "$work/built-pack.c" "$picture"
+cmp "$work/packaged-pack.c" "$work/built-pack.c" || fail "the packaged quorvane-cli packs other bytes"
 
 # find_package(Quorvane) in the packaged tree gives quorvane_add_image.
 mkdir -p "$work/consumer"
