@@ -2,7 +2,7 @@
 
 #include "codegen/display.h"
 
-#include <libimagequant.h>
+#include "codegen/quantiser.h"
 
 #include <algorithm>
 #include <memory>
@@ -35,10 +35,10 @@ Palette inOrderOfUse(std::span<const std::int32_t> entryParts, std::span<const s
 }
 
 struct LiqDeleter {
-    void operator()(liq_attr* p) const { liq_attr_destroy(p); }
-    void operator()(liq_image* p) const { liq_image_destroy(p); }
-    void operator()(liq_result* p) const { liq_result_destroy(p); }
-    void operator()(liq_histogram* p) const { liq_histogram_destroy(p); }
+    void operator()(liq_attr* p) const { quantiser().liq_attr_destroy(p); }
+    void operator()(liq_image* p) const { quantiser().liq_image_destroy(p); }
+    void operator()(liq_result* p) const { quantiser().liq_result_destroy(p); }
+    void operator()(liq_histogram* p) const { quantiser().liq_histogram_destroy(p); }
 };
 template <typename T> using LiqPtr = std::unique_ptr<T, LiqDeleter>;
 
@@ -93,14 +93,14 @@ std::uint32_t nearestEntry(const liq_color& colour, std::span<const liq_color> e
 }
 
 LiqPtr<liq_attr> paletteAttr(int colours) {
-    LiqPtr<liq_attr> attr(liq_attr_create());
+    LiqPtr<liq_attr> attr(quantiser().liq_attr_create());
     if (!attr) throw std::runtime_error("the palette could not be made: out of memory");
-    check(liq_set_max_colors(attr.get(), colours), "colours");
+    check(quantiser().liq_set_max_colors(attr.get(), colours), "colours");
     // Speed 3 of libimagequant's 1 to 10 (4 by default): on the benchmark's photo at 256 colours, within
     // 0.5 dB of pngquant --nofs where speed 6 was 0.6 below, and still faster than pngquant as a whole
     // process. Telling it to ignore the bits the panel drops (posterization) cost 2 dB on artwork at 16
     // colours.
-    check(liq_set_speed(attr.get(), 3), "speed");
+    check(quantiser().liq_set_speed(attr.get(), 3), "speed");
     return attr;
 }
 
@@ -109,7 +109,7 @@ std::vector<std::int32_t> panelEntries(const liq_result* chosen, Depth depth) {
     std::vector<std::int32_t> entryParts;
     std::vector<liq_color> levels;
     // liq_get_palette takes its result as changeable, but only reads it.
-    const liq_palette* found = liq_get_palette(const_cast<liq_result*>(chosen));
+    const liq_palette* found = quantiser().liq_get_palette(const_cast<liq_result*>(chosen));
     for (unsigned i = 0; i < found->count; ++i) {
         const liq_color c = found->entries[i];
         const std::int32_t parts[3] = {reduceComponent(c.r, depth, Channel::Red), reduceComponent(c.g, depth, Channel::Green),
@@ -129,14 +129,14 @@ std::vector<std::int32_t> panelEntries(const liq_result* chosen, Depth depth) {
 std::vector<std::int32_t> quantisedEntries(std::span<const std::int32_t> colourParts, std::span<const std::uint32_t> counts,
                                            Depth depth, int colours) {
     const LiqPtr<liq_attr> attr = paletteAttr(colours);
-    LiqPtr<liq_histogram> counted(liq_histogram_create(attr.get()));
+    LiqPtr<liq_histogram> counted(quantiser().liq_histogram_create(attr.get()));
     if (!counted) throw std::runtime_error("the palette could not be made: out of memory");
     std::vector<liq_histogram_entry> histogram(counts.size());
     for (std::size_t c = 0; c < histogram.size(); ++c) histogram[c] = {levelsOf(colourParts, c, depth), counts[c]};
-    check(liq_histogram_add_colors(counted.get(), attr.get(), histogram.data(), static_cast<int>(histogram.size()), 0),
+    check(quantiser().liq_histogram_add_colors(counted.get(), attr.get(), histogram.data(), static_cast<int>(histogram.size()), 0),
           "counting the colours");
     liq_result* chosen = nullptr;
-    check(liq_histogram_quantize(counted.get(), attr.get(), &chosen), "quantising");
+    check(quantiser().liq_histogram_quantize(counted.get(), attr.get(), &chosen), "quantising");
     LiqPtr<liq_result> first(chosen);
     return panelEntries(first.get(), depth);
 }
@@ -148,10 +148,10 @@ std::vector<std::int32_t> quantisedPictureEntries(std::span<const std::int32_t> 
     const std::size_t pixels = size.pixels();
     std::vector<liq_color> levels(pixels);
     for (std::size_t i = 0; i < pixels; ++i) levels[i] = levelsOf(reducedParts, i, depth);
-    LiqPtr<liq_image> image(liq_image_create_rgba(attr.get(), levels.data(), size.width, size.height, 0));
+    LiqPtr<liq_image> image(quantiser().liq_image_create_rgba(attr.get(), levels.data(), size.width, size.height, 0));
     if (!image) throw std::runtime_error("the palette could not be made: the picture was refused");
     liq_result* chosen = nullptr;
-    check(liq_image_quantize(image.get(), attr.get(), &chosen), "quantising");
+    check(quantiser().liq_image_quantize(image.get(), attr.get(), &chosen), "quantising");
     LiqPtr<liq_result> first(chosen);
     return panelEntries(first.get(), depth);
 }
@@ -175,29 +175,29 @@ std::vector<std::uint32_t> remappedDithered(std::span<const std::int32_t> compon
         for (std::size_t ch = 0; ch < 3; ++ch) rgba[4 * i + ch] = static_cast<std::uint8_t>(std::clamp(components[3 * i + ch], 0, 255));
         rgba[4 * i + 3] = 255;
     }
-    LiqPtr<liq_image> image(liq_image_create_rgba(attr.get(), rgba.data(), size.width, size.height, 0));
+    LiqPtr<liq_image> image(quantiser().liq_image_create_rgba(attr.get(), rgba.data(), size.width, size.height, 0));
     if (!image) throw std::runtime_error("the palette could not be made: the picture was refused");
-    LiqPtr<liq_attr> fixedAttr(liq_attr_create());
+    LiqPtr<liq_attr> fixedAttr(quantiser().liq_attr_create());
     if (!fixedAttr) throw std::runtime_error("the palette could not be made: out of memory");
-    check(liq_set_max_colors(fixedAttr.get(), std::max(static_cast<int>(levels.size()), 2)), "colours");
-    LiqPtr<liq_histogram> fixed(liq_histogram_create(fixedAttr.get()));
+    check(quantiser().liq_set_max_colors(fixedAttr.get(), std::max(static_cast<int>(levels.size()), 2)), "colours");
+    LiqPtr<liq_histogram> fixed(quantiser().liq_histogram_create(fixedAttr.get()));
     if (!fixed) throw std::runtime_error("the palette could not be made: out of memory");
     std::vector<liq_histogram_entry> fixedEntries;
     for (const liq_color& level : levels) {
-        check(liq_histogram_add_fixed_color(fixed.get(), level, 0), "fixing a colour");
+        check(quantiser().liq_histogram_add_fixed_color(fixed.get(), level, 0), "fixing a colour");
         fixedEntries.push_back({level, 1});
     }
-    check(liq_histogram_add_colors(fixed.get(), fixedAttr.get(), fixedEntries.data(), static_cast<int>(fixedEntries.size()), 0),
+    check(quantiser().liq_histogram_add_colors(fixed.get(), fixedAttr.get(), fixedEntries.data(), static_cast<int>(fixedEntries.size()), 0),
           "counting the colours");
     liq_result* remapping = nullptr;
-    check(liq_histogram_quantize(fixed.get(), fixedAttr.get(), &remapping), "fixing the colours");
+    check(quantiser().liq_histogram_quantize(fixed.get(), fixedAttr.get(), &remapping), "fixing the colours");
     LiqPtr<liq_result> second(remapping);
-    check(liq_set_dithering_level(second.get(), 1.0f), "dithering");
+    check(quantiser().liq_set_dithering_level(second.get(), 1.0f), "dithering");
     std::vector<std::uint8_t> remapped(pixels);
-    check(liq_write_remapped_image(second.get(), image.get(), remapped.data(), remapped.size()), "remapping");
+    check(quantiser().liq_write_remapped_image(second.get(), image.get(), remapped.data(), remapped.size()), "remapping");
 
     // The result's entries back to ours: its palette is the fixed levels, perhaps in another order.
-    const liq_palette* result = liq_get_palette(second.get());
+    const liq_palette* result = quantiser().liq_get_palette(second.get());
     std::vector<std::uint32_t> ours(result->count);
     for (unsigned i = 0; i < result->count; ++i) ours[i] = nearestEntry(result->entries[i], levels);
     std::vector<std::uint32_t> pixelEntries(pixels);
