@@ -140,10 +140,12 @@ int runCode(const CodeCommand& code, std::ostream& out, std::ostream& err) {
     if (code.hex) outputs.push_back({*code.hex, result.rawFile, rawAsItComes ? &*rawFile : nullptr});
     if (code.preview) {
         // What a viewer sees on the panel for the bytes written: the raw file read back as the firmware
-        // reads it, with the panel's transforms undone.
-        const auto shown = codegen::displayedPicture(result.rawFile, options.rawLayout(), code.panel, result.panelSize);
+        // reads it, with the panel's transforms undone, a row at a time into the PNG where it can be.
+        codegen::DisplayedRows shown(result.rawFile, options.rawLayout(), code.panel, result.panelSize);
         std::string reason = "the raw file does not read back";
-        auto encoded = shown ? codegen::encodePng(shown->width, shown->height, shown->rgb, reason) : std::nullopt;
+        const auto row = [&shown](int y, std::span<std::uint8_t> rgb) { shown.row(y, rgb); };
+        auto encoded = shown.readable() ? codegen::encodePng(shown.size().width, shown.size().height, row, reason)
+                                        : std::nullopt;
         if (!encoded) {
             err << "quorvane-cli: cannot make the preview " << *code.preview << ": " << reason << '\n';
             return kFailed;

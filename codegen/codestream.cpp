@@ -11,10 +11,6 @@
 namespace quorvane::codegen {
 namespace {
 
-// The panel receives the picture's rows in the order they are decoded when it is neither turned nor
-// mirrored top to bottom; a row is then only inverted, swapped and perhaps reversed on its own.
-bool rowsInOrder(const PanelOptions& panel) { return panel.rotation == 0 && panel.mirror != Mirror::TopBottom; }
-
 // Large enough that a file takes a few writes, small enough that the first goes out early.
 constexpr std::size_t kRawBlock = 64 * 1024;
 
@@ -33,7 +29,7 @@ struct CodeStream::Stages {
 };
 
 CodeStream::CodeStream(PictureSize opened, const CodeOptions& options)
-    : opened_(opened), options_(options), whole_(!rowsInOrder(options.panel)), stages_(std::make_unique<Stages>()) {
+    : opened_(opened), options_(options), whole_(!keepsRowOrder(options.panel)), stages_(std::make_unique<Stages>()) {
     if (opened.width < 1 || opened.height < 1) {
         throw std::invalid_argument("makeImageCode: a picture of " + std::to_string(opened.width) + " x " +
                                     std::to_string(opened.height) + " pixels has nothing to convert");

@@ -42,6 +42,20 @@ std::optional<std::pair<PictureSize, std::size_t>> readSize(std::span<const std:
     return std::pair{given, std::size_t{0}};
 }
 
+// The pixels' bits follow one another from the most significant bit of the first byte: the parts from
+// bit `bit` of data on, as many as `parts` holds, the first a red one.
+void unpackParts(std::span<const std::uint8_t> data, std::size_t bit, const ColorFormat& format, std::span<std::int32_t> parts) {
+    // A slot is at most 8 bits wide, so it lies within the two bytes from the one it starts in.
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const ChannelFormat& channel = format.channels[i % 3];
+        const std::size_t at = bit / 8;
+        const unsigned two = static_cast<unsigned>(data[at]) << 8 | (at + 1 < data.size() ? data[at + 1] : 0u);
+        const unsigned slot = (two >> (16 - bit % 8 - static_cast<unsigned>(channel.slot))) & ((1u << channel.slot) - 1);
+        parts[i] = static_cast<std::int32_t>(slot >> (channel.slot - channel.bits));
+        bit += static_cast<std::size_t>(channel.slot);
+    }
+}
+
 // A palette, mono or compressed file, read by the device's own decoder: what the firmware gets, turned
 // into parts (a lit mono pixel is every channel's largest part).
 std::optional<DecodedRawFile> decodeStoredFile(std::span<const std::uint8_t> bytes, const RawLayout& layout, PictureSize size) {
@@ -68,25 +82,13 @@ std::optional<DecodedRawFile> decodeRawFile(std::span<const std::uint8_t> bytes,
         static_cast<std::size_t>(decoded.width) * static_cast<std::size_t>(decoded.height);
     if (bytes.size() != size->second + rawDataByteCount(layout.depth, pixels)) return std::nullopt;
 
-    // The pixels' bits follow one another from the most significant bit of the first byte; a word sent
-    // low byte first is turned back before it is read.
+    // A word sent low byte first is turned back before it is read.
     std::vector<std::uint8_t> data(bytes.begin() + static_cast<std::ptrdiff_t>(size->second), bytes.end());
     if (layout.byteOrder == ByteOrder::Little) {
         for (std::size_t i = 0; i + 1 < data.size(); i += 2) std::swap(data[i], data[i + 1]);
     }
-    const ColorFormat& format = colorFormat(layout.depth);
-    std::vector<std::int32_t>& parts = decoded.parts;
-    parts.resize(3 * pixels);
-    // A slot is at most 8 bits wide, so it lies within the two bytes from the one it starts in.
-    std::size_t bit = 0;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const ChannelFormat& channel = format.channels[i % 3];
-        const std::size_t at = bit / 8;
-        const unsigned two = static_cast<unsigned>(data[at]) << 8 | (at + 1 < data.size() ? data[at + 1] : 0u);
-        const unsigned slot = (two >> (16 - bit % 8 - static_cast<unsigned>(channel.slot))) & ((1u << channel.slot) - 1);
-        parts[i] = static_cast<std::int32_t>(slot >> (channel.slot - channel.bits));
-        bit += static_cast<std::size_t>(channel.slot);
-    }
+    decoded.parts.resize(3 * pixels);
+    unpackParts(data, 0, colorFormat(layout.depth), decoded.parts);
     return decoded;
 }
 
@@ -99,6 +101,53 @@ std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> r
     const PictureSize opened = panelSize(size, panel);
     return DisplayedPicture{opened.width, opened.height,
                             fromPanel(displayedComponents(decoded->parts, layout.depth), opened, panel)};
+}
+
+DisplayedRows::DisplayedRows(std::span<const std::uint8_t> rawFile, const RawLayout& layout, const PanelOptions& panel,
+                             PictureSize received)
+    : layout_(layout), panel_(panel) {
+    const auto size = readSize(rawFile, layout, received);
+    const bool plain = size && layout.storage.plain() && keepsRowOrder(panel);
+    if (plain && rawFile.size() == size->second + rawDataByteCount(layout.depth, size->first.pixels())) {
+        size_ = size->first;
+        data_ = rawFile.subspan(size->second);
+        readable_ = true;
+        return;
+    }
+    // A stored file is read by the decoder, and a turned panel's rows are not the picture's: whole.
+    whole_ = displayedPicture(rawFile, layout, panel, received);
+    readable_ = whole_.has_value();
+    if (whole_) size_ = {whole_->width, whole_->height};
+}
+
+void DisplayedRows::row(int y, std::span<std::uint8_t> rgb) {
+    const auto width = static_cast<std::size_t>(size_.width);
+    if (whole_) {
+        const auto from = whole_->rgb.begin() + static_cast<std::ptrdiff_t>(3 * width * static_cast<std::size_t>(y));
+        std::copy(from, from + static_cast<std::ptrdiff_t>(3 * width), rgb.begin());
+        return;
+    }
+    const ColorFormat& format = colorFormat(layout_.depth);
+    parts_.resize(3 * width);
+    const std::size_t bit = static_cast<std::size_t>(y) * width * static_cast<std::size_t>(format.bitsPerPixel());
+    if (layout_.byteOrder == ByteOrder::Little) {
+        // 16-bit words: the row is whole bytes, turned back pair by pair.
+        const auto row = data_.subspan(bit / 8, 2 * width);
+        swapped_.assign(row.begin(), row.end());
+        for (std::size_t i = 0; i + 1 < swapped_.size(); i += 2) std::swap(swapped_[i], swapped_[i + 1]);
+        unpackParts(swapped_, 0, format, parts_);
+    } else {
+        unpackParts(data_, bit, format, parts_);
+    }
+    // As fromPanel turns a row back: its mirror, its colour order, its inversion.
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::int32_t* part = parts_.data() + 3 * x;
+        std::uint8_t* to = rgb.data() + 3 * (panel_.mirror == Mirror::LeftRight ? width - 1 - x : x);
+        for (std::size_t ch = 0; ch < 3; ++ch) {
+            const auto level = static_cast<std::uint8_t>(displayedLevel(part[ch], layout_.depth, static_cast<Channel>(ch)));
+            to[panel_.bgr ? 2 - ch : ch] = panel_.invert ? static_cast<std::uint8_t>(255 - level) : level;
+        }
+    }
 }
 
 } // namespace quorvane::codegen

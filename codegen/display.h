@@ -47,4 +47,28 @@ struct DisplayedPicture {
 std::optional<DisplayedPicture> displayedPicture(std::span<const std::uint8_t> rawFile, const RawLayout& layout,
                                                  const PanelOptions& panel = {}, PictureSize received = {});
 
+// displayedPicture a row at a time, from the top. A plain file on a panel that keeps the picture's row
+// order is read row by row where it lies; any other is read whole first, as displayedPicture reads it.
+class DisplayedRows {
+  public:
+    // rawFile must outlive the rows.
+    DisplayedRows(std::span<const std::uint8_t> rawFile, const RawLayout& layout, const PanelOptions& panel = {},
+                  PictureSize received = {});
+    // False where displayedPicture gives nothing.
+    bool readable() const { return readable_; }
+    PictureSize size() const { return size_; } // as opened
+    // Row y's red, green, blue levels: 3 * width bytes.
+    void row(int y, std::span<std::uint8_t> rgb);
+
+  private:
+    RawLayout layout_;
+    PanelOptions panel_;
+    PictureSize size_;
+    bool readable_ = false;
+    std::span<const std::uint8_t> data_;
+    std::optional<DisplayedPicture> whole_;
+    std::vector<std::int32_t> parts_;
+    std::vector<std::uint8_t> swapped_;
+};
+
 } // namespace quorvane::codegen

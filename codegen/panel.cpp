@@ -78,6 +78,8 @@ std::optional<Mirror> mirrorFromName(std::string_view name) {
     return std::nullopt;
 }
 
+bool keepsRowOrder(const PanelOptions& panel) { return panel.rotation == 0 && panel.mirror != Mirror::TopBottom; }
+
 PictureSize panelSize(PictureSize opened, const PanelOptions& panel) {
     requireRotation(panel.rotation);
     if (panel.rotation == 90 || panel.rotation == 270) return {opened.height, opened.width};

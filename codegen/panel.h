@@ -41,6 +41,10 @@ bool isRotation(int degrees); // 0, 90, 180 or 270
 std::string_view mirrorName(Mirror mirror);
 std::optional<Mirror> mirrorFromName(std::string_view name);
 
+// True when the panel receives the picture's rows in the order they come, each only inverted, swapped or
+// reversed on its own: neither turned nor mirrored top to bottom.
+bool keepsRowOrder(const PanelOptions& panel);
+
 // The size of the picture as the panel receives it: 90 and 270 exchange width and height.
 PictureSize panelSize(PictureSize opened, const PanelOptions& panel);
 

@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+
 namespace quorvane::codegen {
 
 namespace {
@@ -29,6 +31,17 @@ void onWarning(png_structp, png_const_charp) {}
 
 std::optional<std::vector<std::uint8_t>> encodePng(int width, int height, std::span<const std::uint8_t> rgb,
                                                    std::string& error) {
+    const std::size_t stride = 3 * static_cast<std::size_t>(width);
+    return encodePng(width, height, [&](int y, std::span<std::uint8_t> row) {
+        const auto from = rgb.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * stride);
+        std::copy(from, from + static_cast<std::ptrdiff_t>(stride), row.begin());
+    }, error);
+}
+
+std::optional<std::vector<std::uint8_t>> encodePng(int width, int height,
+                                                   const std::function<void(int, std::span<std::uint8_t>)>& rows,
+                                                   std::string& error) {
+    std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(std::max(width, 0)));
     PngSink sink;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, onError, onWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -46,9 +59,9 @@ std::optional<std::vector<std::uint8_t>> encodePng(int width, int height, std::s
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    const std::size_t stride = 3 * static_cast<std::size_t>(width);
     for (int y = 0; y < height; ++y) {
-        png_write_row(png, rgb.data() + static_cast<std::size_t>(y) * stride);
+        rows(y, row);
+        png_write_row(png, row.data());
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);

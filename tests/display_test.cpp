@@ -76,3 +76,33 @@ TEST(Display, AFileOfTheWrongLengthDoesNotReadBack) {
     EXPECT_FALSE(decodeRawFile(twoByOne8, {.depth = Depth::Bits16})); // 2 x 1 at 16 Bit needs 4 data bytes
     EXPECT_FALSE(decodeRawFile(std::vector<std::uint8_t>{0x00}, {.depth = Depth::Bits12}));
 }
+
+// The preview's rows, read where they lie or from the whole picture, are displayedPicture's.
+TEST(Display, RowsAreTheWholePicturesRows) {
+    const PictureSize size{5, 3}; // odd: a 12-bit row ends in the middle of a byte
+    std::vector<std::int32_t> components;
+    for (int i = 0; i < 3 * 15; ++i) components.push_back((i * 97 + 31) % 256);
+    const PanelOptions panels[] = {{}, {.invert = true, .bgr = true, .mirror = Mirror::LeftRight}, {.rotation = 90},
+                                   {.mirror = Mirror::TopBottom}};
+    for (const Depth depth : {Depth::Bits8, Depth::Bits12, Depth::Bits16, Depth::Bits18, Depth::Bits24}) {
+        for (const PanelOptions& panel : panels) {
+            for (const Storage storage : {Storage{}, Storage{.compression = Compression::Rle}}) {
+                const CodeOptions options{.depth = depth, .arrayName = "a", .panel = panel,
+                                          .byteOrder = depth == Depth::Bits16 ? ByteOrder::Little : ByteOrder::Big,
+                                          .sizeHeader = SizeHeader::None, .storage = storage};
+                const ImageCode code = makeImageCode(components, size, options);
+                const auto whole = displayedPicture(code.rawFile, options.rawLayout(), panel, code.panelSize);
+                ASSERT_TRUE(whole.has_value());
+                DisplayedRows rows(code.rawFile, options.rawLayout(), panel, code.panelSize);
+                ASSERT_TRUE(rows.readable());
+                ASSERT_EQ(rows.size(), (PictureSize{whole->width, whole->height}));
+                std::vector<std::uint8_t> read(whole->rgb.size());
+                const std::size_t stride = 3 * static_cast<std::size_t>(whole->width);
+                for (int y = 0; y < whole->height; ++y) rows.row(y, std::span(read).subspan(static_cast<std::size_t>(y) * stride, stride));
+                EXPECT_EQ(read, whole->rgb) << "depth " << static_cast<int>(depth) << ", turned " << panel.rotation;
+            }
+        }
+    }
+    const std::vector<std::uint8_t> cut(10, 0);
+    EXPECT_FALSE(DisplayedRows(cut, {.depth = Depth::Bits16, .sizeHeader = SizeHeader::None}, {}, size).readable());
+}
