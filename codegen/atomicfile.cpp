@@ -15,17 +15,44 @@ std::string failure(const std::filesystem::path& path, const std::string& reason
 
 std::string errnoText(int error) { return std::strerror(error); }
 
+std::filesystem::path temporaryName(const std::filesystem::path& path, int attempt) {
+    std::filesystem::path temporary = path;
+    temporary += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    return temporary;
+}
+
 // Opens a new, unique temporary file beside the target; its mode follows the umask like any new file.
 int openTemporary(const std::filesystem::path& path, std::filesystem::path& temporary, int& error) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = path;
-        temporary += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        temporary = temporaryName(path, attempt);
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         if (errno != EEXIST) break;
     }
     error = errno;
     return -1;
+}
+
+// A file with no name yet in the target's folder: a process stopped while writing it leaves nothing
+// behind. -1 where the file system has no such files, so that a named one is made instead.
+int openUnnamed(const std::filesystem::path& path, int& error) {
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) error = errno;
+    return fd;
+}
+
+// Gives an unnamed file a temporary name beside the target, to be renamed over it.
+bool nameUnnamed(int fd, const std::filesystem::path& path, std::filesystem::path& temporary, int& error) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = temporaryName(path, attempt);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        if (errno != EEXIST) break;
+    }
+    error = errno;
+    temporary.clear();
+    return false;
 }
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
@@ -72,7 +99,9 @@ AtomicFile::AtomicFile(const std::filesystem::path& requested) : path_(requested
     }
     keepMode_ = exists;
     mode_ = existing.st_mode & 07777;
-    fd_ = openTemporary(path_, temporary_, error_);
+    fd_ = openUnnamed(path_, error_);
+    unnamed_ = fd_ >= 0;
+    if (!unnamed_ && error_ == 0) fd_ = openTemporary(path_, temporary_, error_);
 }
 
 AtomicFile::~AtomicFile() {
@@ -93,6 +122,7 @@ std::optional<std::string> AtomicFile::commit() {
     bool ok = fd_ >= 0 && error_ == 0;
     if (ok && keepMode_ && ::fchmod(fd_, mode_) != 0) ok = false, error_ = errno;
     if (ok && !inPlace_ && ::fsync(fd_) != 0) ok = false, error_ = errno;
+    if (ok && unnamed_ && !nameUnnamed(fd_, path_, temporary_, error_)) ok = false;
     if (fd_ >= 0 && ::close(fd_) != 0 && ok) ok = false, error_ = errno;
     fd_ = -1;
     if (ok && !inPlace_ && ::rename(temporary_.c_str(), path_.c_str()) != 0) ok = false, error_ = errno;

@@ -19,7 +19,8 @@ std::optional<std::string> writeFileAtomically(const std::filesystem::path& path
 
 // The same, a piece at a time: the temporary file is made at once and each piece is written as it comes,
 // the disk asked to start on it, so that little is left to wait for when the file is committed. A
-// failure on the way is kept and said by commit(); a file not committed leaves nothing behind.
+// failure on the way is kept and said by commit(); a file not committed leaves nothing behind, nor,
+// where the file system allows a file without a name until it is complete, a process that is stopped.
 class AtomicFile {
   public:
     explicit AtomicFile(const std::filesystem::path& path);
@@ -37,7 +38,8 @@ class AtomicFile {
 
   private:
     std::filesystem::path path_;      // the file replaced (a link's target), or the device written into
-    std::filesystem::path temporary_; // empty for a device
+    std::filesystem::path temporary_; // empty for a device, and until an unnamed file is named
+    bool unnamed_ = false;            // written with no name (O_TMPFILE), named only to be renamed
     int fd_ = -1;
     int error_ = 0;
     std::optional<std::string> refusal_; // why the file cannot be written at all

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -100,5 +101,32 @@ TEST_F(AtomicFileTest, WritesIntoAPipeInsteadOfReplacingIt) {
     received.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     EXPECT_EQ(received, bytes);
     EXPECT_EQ(fs::status(pipe).type(), fs::file_type::fifo);
+    EXPECT_EQ(entries(), 1u);
+}
+
+// A file written a piece at a time is in place only once committed; a process that stops before then
+// (killed while it decodes a large picture) leaves the old file and nothing else.
+TEST_F(AtomicFileTest, APieceAtATimeIsInPlaceOnlyWhenCommitted) {
+    std::ofstream(dir / "logo.hex", std::ios::binary) << "old";
+    const int unnamed = ::open(dir.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (unnamed < 0) GTEST_SKIP() << "this file system has no files without a name (O_TMPFILE)";
+    ::close(unnamed);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        AtomicFile file(dir / "logo.hex");
+        file.write(bytes);
+        ::_exit(0); // no commit, no destructor
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(entries(), 1u) << "the stopped writer left a file behind";
+    EXPECT_EQ(read(dir / "logo.hex"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
+
+    AtomicFile file(dir / "logo.hex");
+    file.write(std::span(bytes).first(2));
+    file.write(std::span(bytes).subspan(2));
+    EXPECT_EQ(read(dir / "logo.hex"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
+    EXPECT_EQ(file.commit(), std::nullopt);
+    EXPECT_EQ(read(dir / "logo.hex"), bytes);
     EXPECT_EQ(entries(), 1u);
 }
