@@ -169,6 +169,15 @@ std::variant<Picture, LoadError> loadFrom(ByteSource& file, const std::string& n
     return sink.result();
 }
 
+std::optional<LoadError> streamFrom(ByteSource& file, const std::string& name, const LoadOptions& options, PictureRows& rows) {
+    LoadSink sink(options, name, &rows);
+    const auto error = decoderFor(formatOf(file))(file, sink);
+    if (sink.refusal()) return sink.refusal();
+    if (error) return unreadable(name, error->reason);
+    sink.handRest();
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<Picture, LoadError> loadPicture(const std::string& path, const LoadOptions& options) {
@@ -185,12 +194,13 @@ std::optional<LoadError> streamPicture(const std::string& path, const LoadOption
     std::uint64_t size = 0;
     if (auto refusal = openChecked(path, options.fit ? kMaxFitFileBytes : kMaxFileBytes, file, size)) return refusal;
     ByteSource source(file->get(), size);
-    LoadSink sink(options, path, &rows);
-    const auto error = decoderFor(formatOf(source))(source, sink);
-    if (sink.refusal()) return sink.refusal();
-    if (error) return unreadable(path, error->reason);
-    sink.handRest();
-    return std::nullopt;
+    return streamFrom(source, path, options, rows);
+}
+
+std::optional<LoadError> streamPictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                                                const LoadOptions& options, PictureRows& rows) {
+    ByteSource source(bytes);
+    return streamFrom(source, name, options, rows);
 }
 
 std::variant<bool, LoadError> readAnimation(const std::string& path, FrameReceiver& receiver, std::uint64_t maxPixels) {

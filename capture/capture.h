@@ -64,6 +64,9 @@ class PictureRows {
 // an interlaced pass), a fitted one once it is averaged. Returns the refusal loadPicture would give;
 // rows may have been handed over before a failure, which the caller then throws away.
 std::optional<LoadError> streamPicture(const std::string& path, const LoadOptions& options, PictureRows& rows);
+// The same on bytes already in memory; `name` stands for the file in messages.
+std::optional<LoadError> streamPictureFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                                                const LoadOptions& options, PictureRows& rows);
 
 // With the checks loadPicture makes of the file, every frame of the animation at path (GIF, APNG, WebP)
 // composed for the receiver (capture/animation.h): true when it was read, false for a file that is a

@@ -40,6 +40,7 @@ install(FILES packaging/quorvane-cli.bash-completion DESTINATION ${CMAKE_INSTALL
 # Manual pages, compressed where man looks for them (gzip -n: no name or time stamp, so builds repeat).
 find_program(GZIP_PROGRAM gzip REQUIRED)
 set(quorvane_man_pages)
+set(QUORVANE_LIBEXEC_FULL "${CMAKE_INSTALL_FULL_LIBEXECDIR}/quorvane")
 foreach(page IN ITEMS quorvane quorvane-cli)
     configure_file(packaging/${page}.1.in "${PROJECT_BINARY_DIR}/man/${page}.1" @ONLY)
     add_custom_command(OUTPUT "${PROJECT_BINARY_DIR}/man/${page}.1.gz"

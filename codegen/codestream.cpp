@@ -31,7 +31,7 @@ struct CodeStream::Stages {
 CodeStream::CodeStream(PictureSize opened, const CodeOptions& options)
     : opened_(opened), options_(options), whole_(!keepsRowOrder(options.panel)), stages_(std::make_unique<Stages>()) {
     if (opened.width < 1 || opened.height < 1) {
-        throw std::invalid_argument("makeImageCode: a picture of " + std::to_string(opened.width) + " x " +
+        throw std::invalid_argument("CodeStream: a picture of " + std::to_string(opened.width) + " x " +
                                     std::to_string(opened.height) + " pixels has nothing to convert");
     }
     panel_ = panelSize(opened, options.panel);

@@ -3,6 +3,7 @@
 #include "capture/animation.h"
 #include "capture/capture.h"
 #include "capture/formats.h"
+#include "codegen/codestream.h"
 #include "codegen/decoderimage.h"
 #include "codegen/display.h"
 #include "codegen/imagecode.h"
@@ -56,6 +57,20 @@ class FrameCheck : public capture::FrameReceiver {
 
 } // namespace
 
+namespace {
+
+struct StreamedRows : capture::PictureRows {
+    void begin(int w, int) override { width = w; }
+    void row(std::span<const std::uint8_t> line) override {
+        require(line.size() == 3 * static_cast<std::size_t>(width));
+        rgb.insert(rgb.end(), line.begin(), line.end());
+    }
+    int width = 0;
+    std::vector<std::uint8_t> rgb;
+};
+
+} // namespace
+
 void pictureInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
     {
@@ -87,8 +102,18 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
     }
 
     auto loaded = capture::pictureFromBytes(bytes, "fuzz.bmp");
+    // The command line's road takes the same picture a row at a time, in order, whatever order the
+    // decoder gives its rows in.
+    StreamedRows streamed;
+    const auto refused = capture::streamPictureFromBytes(bytes, "fuzz.bmp", {}, streamed);
+    require(refused.has_value() == std::holds_alternative<capture::LoadError>(loaded));
     const auto* picture = std::get_if<capture::Picture>(&loaded);
     if (!picture) return;
+    require(streamed.width == picture->width && streamed.rgb.size() == 3 * picture->pixels.size());
+    for (std::size_t i = 0; i < picture->pixels.size(); ++i) {
+        const std::uint32_t p = picture->pixels[i];
+        require(streamed.rgb[3 * i] == (p & 0xFF) && streamed.rgb[3 * i + 1] == (p >> 8 & 0xFF) && streamed.rgb[3 * i + 2] == (p >> 16));
+    }
     require(picture->width >= 1 && picture->width <= capture::kMaxSide);
     require(picture->height >= 1 && picture->height <= capture::kMaxSide);
 
@@ -117,6 +142,10 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
         options.sizeHeader = header;
         options.layout = layout;
         const auto code = codegen::makeImageCode(store, pictureSize, options);
+        codegen::CodeStream stream(pictureSize, options);
+        const std::size_t row = 3 * static_cast<std::size_t>(picture->width);
+        for (std::size_t at = 0; at < streamed.rgb.size(); at += row) stream.row(std::span(streamed.rgb).subspan(at, row));
+        require(stream.finish().rawFile == code.rawFile);
         for (std::int32_t value : code.conversion.packed) require(value >= 0 && value <= 255);
         const std::size_t lead = code.sizeBytes.size();
         require(lead == (header == codegen::SizeHeader::Bytes8 ? 2u : header == codegen::SizeHeader::Bytes16 ? 4u : 0u));
