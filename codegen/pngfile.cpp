@@ -38,22 +38,22 @@ std::optional<std::vector<std::uint8_t>> encodePng(int width, int height, std::s
     }, error);
 }
 
-std::optional<std::vector<std::uint8_t>> encodePng(int width, int height,
-                                                   const std::function<void(int, std::span<std::uint8_t>)>& rows,
-                                                   std::string& error) {
-    std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(std::max(width, 0)));
-    PngSink sink;
+namespace {
+
+// libpng's part, apart: a function that calls setjmp keeps no object whose making it could interrupt.
+bool writeRows(PngSink& sink, int width, int height, const std::function<void(int, std::span<std::uint8_t>)>& rows,
+               std::span<std::uint8_t> row, std::string& error) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, onError, onWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         png_destroy_write_struct(&png, nullptr);
         error = "libpng could not start";
-        return std::nullopt;
+        return false;
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         error = sink.error.empty() ? "libpng failed" : sink.error;
-        return std::nullopt;
+        return false;
     }
     png_set_write_fn(png, &sink, appendBytes, flushNothing);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
@@ -65,6 +65,17 @@ std::optional<std::vector<std::uint8_t>> encodePng(int width, int height,
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> encodePng(int width, int height,
+                                                   const std::function<void(int, std::span<std::uint8_t>)>& rows,
+                                                   std::string& error) {
+    std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(std::max(width, 0)));
+    PngSink sink;
+    if (!writeRows(sink, width, height, rows, row, error)) return std::nullopt;
     return std::move(sink.bytes);
 }
 
