@@ -27,8 +27,11 @@ std::vector<std::uint8_t> picture(PictureSize size) {
     return rgb;
 }
 
-StreamedCode streamed(const std::vector<std::uint8_t>& rgb, PictureSize size, const CodeOptions& options) {
+// The road's result, and the raw file's bytes as it handed them on while the rows came.
+StreamedCode streamed(const std::vector<std::uint8_t>& rgb, PictureSize size, const CodeOptions& options,
+                      std::vector<std::uint8_t>& handed) {
     CodeStream stream(size, options);
+    stream.handRawFile([&handed](std::span<const std::uint8_t> bytes) { handed.insert(handed.end(), bytes.begin(), bytes.end()); });
     const std::size_t row = 3 * static_cast<std::size_t>(size.width);
     for (std::size_t at = 0; at < rgb.size(); at += row) stream.row(std::span(rgb).subspan(at, row));
     return stream.finish();
@@ -77,11 +80,13 @@ TEST(CodeStream, GivesTheWholeRoadsBytesAndText) {
                                                   .sizeHeader = cases % 4 == 1 ? SizeHeader::Bytes16 : SizeHeader::Bytes8,
                                                   .storage = storage, .layout = layout};
                         const ImageCode whole = makeImageCode(components, size, options);
-                        const StreamedCode stream = streamed(rgb, size, options);
+                        std::vector<std::uint8_t> handed;
+                        const StreamedCode stream = streamed(rgb, size, options, handed);
                         const std::string what = std::to_string(cases) + ": " + std::to_string(size.width) + "x" +
                                                  std::to_string(size.height) + " depth " +
                                                  std::to_string(static_cast<int>(depth));
                         ASSERT_EQ(stream.rawFile, whole.rawFile) << what;
+                        ASSERT_EQ(handed, whole.rawFile) << what;
                         ASSERT_EQ(textOf(stream), whole.text.joined("\n")) << what;
                         ASSERT_EQ(stream.header, whole.header) << what;
                         ASSERT_EQ(stream.declaredCount(), whole.declaredCount()) << what;
@@ -107,4 +112,29 @@ TEST(CodeStream, RefusesToFinishShortAndLeavesOutRowsPastTheLast) {
     for (int i = 0; i < 3; ++i) longRoad.row(std::span(rgb).subspan(9 * static_cast<std::size_t>(i % 2), 9));
     const std::vector<std::int32_t> components(rgb.begin(), rgb.end());
     EXPECT_EQ(longRoad.finish().rawFile, makeImageCode(components, size, {.arrayName = "a"}).rawFile);
+}
+
+// A raw file larger than a block goes out in pieces while the rows come, and the pieces are the file.
+TEST(CodeStream, HandsTheRawFileOnAsItIsPacked) {
+    const PictureSize size{161, 150}; // 72,450 bytes at 24 Bit; at 12 Bit rows end mid-byte
+    const std::vector<std::uint8_t> rgb = picture(size);
+    const std::vector<std::int32_t> components(rgb.begin(), rgb.end());
+    for (const Depth depth : {Depth::Bits24, Depth::Bits12}) {
+        const CodeOptions options{.depth = depth, .arrayName = "big", .dither = Dither::ErrorDiffusion};
+        CodeStream stream(size, options);
+        std::vector<std::uint8_t> handed;
+        int pieces = 0, rowsBeforeFirst = -1, rows = 0;
+        stream.handRawFile([&](std::span<const std::uint8_t> bytes) {
+            if (pieces++ == 0) rowsBeforeFirst = rows;
+            handed.insert(handed.end(), bytes.begin(), bytes.end());
+        });
+        for (std::size_t at = 0; at < rgb.size(); at += 3 * 161, ++rows) stream.row(std::span(rgb).subspan(at, 3 * 161));
+        const StreamedCode code = stream.finish();
+        EXPECT_EQ(handed, makeImageCode(components, size, options).rawFile);
+        EXPECT_EQ(handed, code.rawFile);
+        if (depth == Depth::Bits24) {
+            EXPECT_GE(pieces, 2);
+            EXPECT_LT(rowsBeforeFirst, size.height) << "the first piece went before the last row";
+        }
+    }
 }
