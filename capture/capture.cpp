@@ -134,6 +134,7 @@ class LoadSink : public RowSink {
     // The rows not yet handed on: those held out of order, or the whole fitted picture.
     void handRest() {
         if (inOrder_) return inOrder_->finish();
+        if (!average_) return; // a decoder that never started: no rows, which the taker finds out
         const Picture fitted = average_->result();
         RowsInOrder rows(*rows_, {fitted.width, fitted.height}, false, options_.background);
         for (int y = 0; y < fitted.height; ++y) {
