@@ -61,7 +61,7 @@ CodeStream::CodeStream(PictureSize opened, const CodeOptions& options)
         // The packing's closing values past the data fit in the two spare bytes.
         bytes_.reserve(bytes_.size() + rawDataByteCount(options.depth, panel_.pixels()) + 2);
     }
-    if (whole_) kept_.reserve(3 * opened.pixels());
+    if (whole_) keptBytes_.reserve(3 * opened.pixels());
     row_.resize(3 * static_cast<std::size_t>(opened.width));
 }
 
@@ -73,9 +73,9 @@ void CodeStream::row(std::span<const std::uint8_t> rgb) {
     const auto width = static_cast<std::size_t>(opened_.width);
     const std::size_t n = std::min(rgb.size(), 3 * width);
     if (whole_) {
-        // Turned at the end, by the same walk as makeImageCode's.
-        kept_.insert(kept_.end(), rgb.begin(), rgb.begin() + static_cast<std::ptrdiff_t>(n));
-        kept_.resize(kept_.size() + 3 * width - n, 0);
+        // Turned at the end, by the same walk as makeImageCode's; kept as the bytes they came as.
+        keptBytes_.insert(keptBytes_.end(), rgb.begin(), rgb.begin() + static_cast<std::ptrdiff_t>(n));
+        keptBytes_.resize(keptBytes_.size() + 3 * width - n, 0);
         return;
     }
     const PanelOptions& panel = options_.panel;
@@ -133,10 +133,12 @@ StreamedCode CodeStream::finish() {
     }
     const Storage& storage = options_.storage;
     if (whole_) {
-        const std::vector<std::int32_t> turned = toPanel(kept_, opened_, options_.panel);
-        kept_.clear();
-        const std::size_t row = 3 * static_cast<std::size_t>(panel_.width);
-        for (std::size_t at = 0; at < turned.size(); at += row) panelRow(std::span(turned).subspan(at, row));
+        std::vector<std::int32_t> turned(3 * static_cast<std::size_t>(panel_.width));
+        for (int y = 0; y < panel_.height; ++y) {
+            toPanelRow(keptBytes_, opened_, options_.panel, y, turned);
+            panelRow(turned);
+        }
+        keptBytes_ = {};
     }
     StreamedCode code;
     code.panelSize = panel_;

@@ -3,7 +3,7 @@
 // for the panel, reduced (or dithered) and packed into the raw file's bytes as it comes. Those bytes are
 // the only whole thing kept: the array text is written from them a block at a time. Only two cases hold
 // more, and only what they need: a panel whose rows do not come in the picture's order (turned by 90,
-// 180 or 270 degrees, or mirrored top to bottom) keeps the components until the last row, and a palette,
+// 180 or 270 degrees, or mirrored top to bottom) keeps the picture's bytes until the last row, and a palette,
 // which is chosen from every pixel at once, keeps the panel's components.
 //
 // The bytes and the text are exactly makeImageCode's for the same picture and options; the window keeps
@@ -70,7 +70,8 @@ class CodeStream {
     int rowsIn_ = 0;  // rows of the picture as opened
     int rowsOut_ = 0; // rows of the panel reduced
     std::vector<std::int32_t> row_;   // one row's components, turned
-    std::vector<std::int32_t> kept_;  // the components kept whole, when the order or a palette asks it
+    std::vector<std::uint8_t> keptBytes_; // the picture as it came, when the panel takes its rows in another order
+    std::vector<std::int32_t> kept_;      // the panel's components, for a palette chosen from them all
     std::vector<std::uint8_t> bytes_; // the size bytes, then the data as it is packed
     std::function<void(std::span<const std::uint8_t>)> rawSink_;
     std::size_t handed_ = 0; // of bytes_, to rawSink_

@@ -55,6 +55,14 @@ class PanelWalk {
     PanelOptions panel_;
 };
 
+// One pixel's components as the panel takes them: inverted, then red and blue exchanged.
+template <typename Component> void turnPixel(const Component* from, const PanelOptions& panel, std::int32_t* to) {
+    std::int32_t r = from[0], g = from[1], b = from[2];
+    if (panel.invert) r = 255 - r, g = 255 - g, b = 255 - b;
+    if (panel.bgr) std::swap(r, b);
+    to[0] = r, to[1] = g, to[2] = b;
+}
+
 } // namespace
 
 bool isRotation(int degrees) { return degrees == 0 || degrees == 90 || degrees == 180 || degrees == 270; }
@@ -94,13 +102,16 @@ std::vector<std::int32_t> toPanel(std::span<const std::int32_t> components, Pict
                                     std::to_string(size.height) + " picture");
     }
     std::vector<std::int32_t> out(components.size());
-    walk.forEachPixel([&](std::size_t to, std::size_t from) {
-        std::int32_t r = components[3 * from], g = components[3 * from + 1], b = components[3 * from + 2];
-        if (panel.invert) r = 255 - r, g = 255 - g, b = 255 - b;
-        if (panel.bgr) std::swap(r, b);
-        out[3 * to] = r, out[3 * to + 1] = g, out[3 * to + 2] = b;
-    });
+    walk.forEachPixel([&](std::size_t to, std::size_t from) { turnPixel(components.data() + 3 * from, panel, out.data() + 3 * to); });
     return out;
+}
+
+void toPanelRow(std::span<const std::uint8_t> components, PictureSize size, const PanelOptions& panel, int y,
+                std::span<std::int32_t> row) {
+    const PanelWalk walk(size, panel);
+    for (int x = 0; x < walk.turned().width; ++x) {
+        turnPixel(components.data() + 3 * walk.openedPixel(x, y), panel, row.data() + 3 * static_cast<std::size_t>(x));
+    }
 }
 
 std::vector<std::uint8_t> fromPanel(std::span<const std::uint8_t> shown, PictureSize opened,

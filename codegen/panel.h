@@ -53,6 +53,11 @@ PictureSize panelSize(PictureSize opened, const PanelOptions& panel);
 std::vector<std::int32_t> toPanel(std::span<const std::int32_t> components, PictureSize size,
                                   const PanelOptions& panel);
 
+// Row y of toPanel's result from the opened picture's red, green, blue bytes: a picture kept as bytes is
+// turned a row at a time. row holds 3 * panelSize(size, panel).width entries.
+void toPanelRow(std::span<const std::uint8_t> components, PictureSize size, const PanelOptions& panel, int y,
+                std::span<std::int32_t> row);
+
 // What a viewer of such a panel sees, given the levels it shows (red, green, blue per pixel of a
 // panelSize picture, in the panel's fields): the colour order and the inversion undone on those levels,
 // then the mirror and the rotation, so a correct setting gives back the picture as opened.
