@@ -36,6 +36,7 @@ CodeStream::CodeStream(PictureSize opened, const CodeOptions& options)
     }
     panel_ = panelSize(opened, options.panel);
     bytes_ = sizeBytes(panel_, options.sizeHeader, options.byteOrder);
+    lead_ = bytes_.size();
     requireStorage(options);
     const Storage& storage = options.storage;
     const auto width = static_cast<std::size_t>(panel_.width);
@@ -108,8 +109,7 @@ void CodeStream::panelRow(std::span<const std::int32_t> components) {
     Stages& stages = *stages_;
     if (stages.mono) {
         stages.mono->bits(components, stages.bits);
-        const std::size_t lead = bytes_.size() - monoByteCount(panel_, options_.storage.monoLayout);
-        placeMonoRow(stages.bits, y, panel_, options_.storage.monoLayout, std::span<std::uint8_t>(bytes_).subspan(lead));
+        placeMonoRow(stages.bits, y, panel_, options_.storage.monoLayout, std::span<std::uint8_t>(bytes_).subspan(lead_));
     } else if (stages.packer) {
         stages.dither->reduce(components, stages.parts);
         stages.packer->pixels(stages.parts, bytes_);
@@ -143,23 +143,22 @@ StreamedCode CodeStream::finish() {
     StreamedCode code;
     code.panelSize = panel_;
     code.radix = options_.layout.radix;
-    const std::size_t lead = sizeBytes(panel_, options_.sizeHeader, options_.byteOrder).size();
     if (stages_->packer) {
         stages_->packer->close(bytes_);
-        const std::size_t end = lead + rawDataByteCount(options_.depth, panel_.pixels());
+        const std::size_t end = lead_ + rawDataByteCount(options_.depth, panel_.pixels());
         // Past the data the packing leaves only zeros: 8 Bit's closing value, and 12 Bit's at an even count.
         code.closingZeros = bytes_.size() - end;
         bytes_.resize(end);
     }
     if (!storage.plain()) {
-        std::vector<std::uint8_t> palette, data(bytes_.begin() + static_cast<std::ptrdiff_t>(lead), bytes_.end());
+        std::vector<std::uint8_t> palette, data(bytes_.begin() + static_cast<std::ptrdiff_t>(lead_), bytes_.end());
         if (storage.paletteSize > 0) {
             const Palette chosen = choosePalette(kept_, panel_, options_.depth, storage.paletteSize, options_.dither);
             palette = paletteBytes(chosen.entries, storage.paletteSize, options_.depth, options_.byteOrder);
             data = packIndices(chosen.indices, panel_, storage.indexBits());
         }
         const std::vector<std::uint8_t> stored = storedBytes(storage, options_.depth, palette, data);
-        bytes_.resize(lead);
+        bytes_.resize(lead_);
         bytes_.insert(bytes_.end(), stored.begin(), stored.end());
         code.closingZeros = 0;
     }

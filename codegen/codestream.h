@@ -73,6 +73,7 @@ class CodeStream {
     std::vector<std::uint8_t> keptBytes_; // the picture as it came, when the panel takes its rows in another order
     std::vector<std::int32_t> kept_;      // the panel's components, for a palette chosen from them all
     std::vector<std::uint8_t> bytes_; // the size bytes, then the data as it is packed
+    std::size_t lead_ = 0;            // of bytes_, the size bytes
     std::function<void(std::span<const std::uint8_t>)> rawSink_;
     std::size_t handed_ = 0; // of bytes_, to rawSink_
     std::unique_ptr<Stages> stages_;
