@@ -1,5 +1,6 @@
 // quorvane-cli font from the outside: its refusals, everything it writes, and firmware that draws with it.
 #include "fonts/draw.h"
+#include "support/firmwarebuilds.h"
 #include "support/process.h"
 #include "support/tempdir.h"
 
@@ -10,6 +11,7 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
+using proctest::bytesOf;
 using proctest::run;
 
 namespace {
@@ -25,11 +27,6 @@ class CliFont : public ::testing::Test {
     tempdir::TempDir temp{"clifont"};
     const fs::path& dir = temp.path();
 };
-
-std::vector<std::uint8_t> bytesOf(const std::string& file) {
-    const std::string text = proctest::slurp(file);
-    return {text.begin(), text.end()};
-}
 
 } // namespace
 
@@ -113,25 +110,14 @@ TEST_F(CliFont, FirmwareDrawsTheLineInTwoKilobytes) {
     ASSERT_EQ(run({cli, "decoder", path("quorvane_decode.h")}).status, 0);
     const std::string unit = std::string(QUORVANE_TEST_DATA) + "/firmware/draws_text.c";
     const std::string text = "Temp\xC3\xA9rature 21 \xEF\x80\x91";
-    const struct {
-        const char* target;
-        std::vector<std::string> compile;
-    } cases[] = {
-        {"arm", {QUORVANE_HOST_CC, "-DHOSTED", "-o", path("firmware")}},
-        {"arm", {armGcc, "-Os", "-mcpu=cortex-m0", "-mthumb", "-c", "-o", path("m0.o")}},
-        {"avr", {avrGcc, "-Os", "-mmcu=atmega328p", "-c", "-o", path("unit.o")}},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : firmwaretest::builds(dir, armGcc, avrGcc)) {
         ASSERT_EQ(run({cli, "font", kDejaVu, "--size", "16", "--target", c.target, "--depth", "16", "--range", "0x20-0x7E", "--chars", "\xC3\xA9",
                        "--with", kAwesome + ":0xF011", "--header", path("label.h"), "--output", path("label.c"), "--hex", path("label.hex")})
                       .status,
                   0);
-        std::vector<std::string> compile = c.compile;
-        compile.insert(compile.end(), {"-std=c99", "-Wall", "-Wextra", "-Werror", "-pedantic", "-I", dir.string(), unit});
-        if (c.compile.front() == QUORVANE_HOST_CC) compile.push_back(path("label.c"));
-        const auto built = run(compile);
-        ASSERT_EQ(built.status, 0) << c.compile.front() << ":\n" << built.err;
-        if (c.compile.front() == QUORVANE_HOST_CC) {
+        const auto built = run(firmwaretest::command(c, dir, unit, path("label.c")));
+        ASSERT_EQ(built.status, 0) << c.compiler.front() << ":\n" << built.err;
+        if (c.host) {
             const auto drawn = run({path("firmware")});
             ASSERT_EQ(drawn.status, 0);
             const auto expected = quorvane::fonts::drawText(bytesOf(path("label.hex")), text, 0xFFFFFF, 0x102030);

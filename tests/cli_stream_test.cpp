@@ -19,16 +19,6 @@ namespace {
 
 const std::string cli = QUORVANE_CLI_PATH;
 
-std::vector<std::vector<std::uint8_t>> rows(int width, int height, int channels) {
-    std::vector<std::vector<std::uint8_t>> out;
-    for (int y = 0; y < height; ++y) {
-        std::vector<std::uint8_t> row;
-        for (int x = 0; x < width * channels; ++x) row.push_back(static_cast<std::uint8_t>(x * 31 + y * 17));
-        out.push_back(row);
-    }
-    return out;
-}
-
 std::vector<std::uint8_t> cut(std::vector<std::uint8_t> file, std::size_t keep) {
     file.resize(keep);
     return file;
@@ -40,8 +30,8 @@ TEST(CliStream, APictureThatFailsHalfwayLeavesEverythingAsItWas) {
     const tempdir::TempDir temp("clistream");
     const fs::path& dir = temp.path();
     const std::vector<std::uint8_t> samples(40 * 64 * 3, 90);
-    const std::vector<std::uint8_t> png = imagetest::png({.width = 40, .height = 64, .rows = rows(40, 64, 3)});
-    const std::vector<std::uint8_t> wide = imagetest::png({.width = 300, .height = 8, .rows = rows(300, 8, 3)});
+    const std::vector<std::uint8_t> png = imagetest::png({.width = 40, .height = 64, .rows = imagetest::patternRows(40, 64, 3)});
+    const std::vector<std::uint8_t> wide = imagetest::png({.width = 300, .height = 8, .rows = imagetest::patternRows(300, 8, 3)});
     const std::vector<std::uint8_t> bmp = bmptest::bmp24(40, 64, bmptest::noise(40 * 64));
     const std::vector<std::uint8_t> jpeg = imagetest::jpeg(40, 64, samples, 3);
     struct Case {
@@ -99,11 +89,8 @@ TEST(CliStream, PackAndFontGoOnToTheFullProgram) {
     const std::string logo = (dir / "logo.bmp").string();
     const std::string full = (fs::path(cli).parent_path() / "quorvane-cli-full").string();
 
-    // The same bytes, whichever program is asked; the exit status and messages come through.
-    const auto handed = run({cli, "pack", "--name", "p", "--output", (dir / "a.c").string(), logo});
-    const auto direct = run({full, "pack", "--name", "p", "--output", (dir / "b.c").string(), logo});
-    EXPECT_EQ(handed.status, 0) << handed.err;
-    EXPECT_EQ(proctest::slurp(dir / "a.c"), proctest::slurp(dir / "b.c"));
+    // The exit status and messages come through (the installed and packaged programs are tried on the
+    // bytes of pack and font).
     const auto missing = run({cli, "font", "--size", "12", (dir / "none.ttf").string()});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, run({full, "font", "--size", "12", (dir / "none.ttf").string()}).err);

@@ -2,6 +2,7 @@
 #include "codegen/display.h"
 #include "codegen/imagecode.h"
 #include "support/bmpwriter.h"
+#include "support/firmwarebuilds.h"
 #include "support/imagewriters.h"
 #include "support/process.h"
 #include "support/tempdir.h"
@@ -17,6 +18,7 @@
 #include <tuple>
 
 namespace fs = std::filesystem;
+using proctest::bytesOf;
 using proctest::run;
 using namespace quorvane;
 
@@ -34,11 +36,6 @@ protected:
     tempdir::TempDir temp{"cli"};
     const fs::path& dir = temp.path();
 };
-
-std::vector<std::uint8_t> bytesOf(const std::string& file) {
-    const std::string text = proctest::slurp(file);
-    return {text.begin(), text.end()};
-}
 
 // Reads a PNG back with libpng into R, G, B bytes.
 std::vector<std::uint8_t> readPng(const std::string& file, int& width, int& height) {
@@ -294,22 +291,11 @@ TEST_F(Cli, DecoderCompilesEverywhereInOneKilobyte) {
     ASSERT_TRUE(fs::exists(armGcc) && fs::exists(avrGcc)) << "scripts/install-deps.sh installs gcc-arm-none-eabi and gcc-avr";
     ASSERT_EQ(run({cli, "decoder", path("quorvane_decode.h")}).status, 0);
     const std::string unit = std::string(QUORVANE_TEST_DATA) + "/firmware/decodes_logo.c";
-    const struct {
-        const char* target;
-        std::vector<std::string> compile;
-    } cases[] = {
-        {"arm", {QUORVANE_HOST_CC, "-DHOSTED", "-o", path("firmware")}},
-        {"arm", {armGcc, "-Os", "-mcpu=cortex-m0", "-mthumb", "-c", "-o", path("m0.o")}},
-        {"avr", {avrGcc, "-Os", "-mmcu=atmega328p", "-c", "-o", path("unit.o")}},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : firmwaretest::builds(dir, armGcc, avrGcc)) {
         ASSERT_EQ(run({cli, "code", "--target", c.target, "--depth", "16", "--palette", "4", "--compress", "auto", "--header",
                        path("logo.h"), "--output", path("logo.c"), path("logo.bmp")}).status, 0);
-        std::vector<std::string> compile = c.compile;
-        compile.insert(compile.end(), {"-std=c99", "-Wall", "-Wextra", "-Werror", "-pedantic", "-I", dir.string(), unit});
-        if (c.compile.front() == QUORVANE_HOST_CC) compile.push_back(path("logo.c"));
-        const auto built = run(compile);
-        ASSERT_EQ(built.status, 0) << c.compile.front() << ":\n" << built.err;
+        const auto built = run(firmwaretest::command(c, dir, unit, path("logo.c")));
+        ASSERT_EQ(built.status, 0) << c.compiler.front() << ":\n" << built.err;
     }
     EXPECT_EQ(run({path("firmware")}).status, 0) << "the host decodes the whole logo";
     const std::size_t code = proctest::codeBytes(armSize, path("m0.o"));

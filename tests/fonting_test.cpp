@@ -36,8 +36,6 @@ TEST(Fonting, MakeCodeWritesWhatTheCommandLineWrites) {
     } cases[] = {
         {"16 little bgr", {{Depth::Bits16, codegen::ByteOrder::Little, true}, codegen::Target::Arm}, 0, "", false,
          {"--depth", "16", "--byte-order", "little", "--bgr", "--target", "arm"}},
-        {"mono pages", {{.mono = true, .monoLayout = codegen::MonoLayout::Pages}}, 0, "AVo", false,
-         {"--mono", "--mono-layout", "pages", "--chars", "AVo"}},
         {"12, 2 bits, typed and a file", {{Depth::Bits12, codegen::ByteOrder::Big, false, true}, codegen::Target::Avr}, 2, "0123", true,
          {"--depth", "12", "--invert", "--target", "avr", "--bpp", "2", "--chars", "0123", "--chars-from", (temp / "ui.txt").string()}},
     };

@@ -185,9 +185,6 @@ TEST(Fonts, CharacterMaps) {
         for (const char32_t ch : c.absent) EXPECT_FALSE(fonts::decodeGlyph(font.bytes, ch)) << fonts::describe(ch);
         for (const char32_t ch : missing) EXPECT_FALSE(fonts::decodeGlyph(font.bytes, ch)) << fonts::describe(ch);
     }
-    const auto icons = build({.path = kDejaVu, .sizePx = 14, .chars = codes(U"a"), .icons = {{kAwesome, {{0xF011, 0xF011}}}}});
-    ASSERT_EQ(icons.icons.size(), 1u);
-    EXPECT_EQ(icons.icons[0].name, "OFF") << "Font Awesome 4.7 names U+F011 off";
     // A range of thousands the font lacks is named in a line, not thousands.
     std::vector<char32_t> many(22, 0x4E00);
     many[0] = 0xE9;
@@ -331,48 +328,6 @@ TEST(Fonts, RedrawingAndWhatTakesNoSpace) {
     EXPECT_EQ(fonts::drawText(font.bytes, "", 0xFFFFFF, 0)->bytes.size(), 0u);
 }
 
-// Damage anywhere, or a font cut short, never makes the decoder read outside the array (the sanitizers
-// watch), hang, or give more than the box's bytes.
-TEST(Fonts, DamagedFontsStayInBounds) {
-    // One font for each way of coding the levels and of giving the pixels: coded misses at 16 Bit, raw
-    // misses at 8 bits a level and 24 Bit, and one bit a pixel in pages.
-    const struct {
-        std::string name;
-        int bpp;
-        fonts::PixelFormat pixel;
-        std::size_t (*bytesOf)(std::size_t width, std::size_t height); // the box's, undamaged
-    } cases[] = {
-        {"4 bpp, 16 Bit", 4, {codegen::Depth::Bits16}, [](std::size_t w, std::size_t h) { return 2 * w * h; }},
-        {"8 bpp, 24 Bit", 8, {codegen::Depth::Bits24}, [](std::size_t w, std::size_t h) { return 3 * w * h; }},
-        {"1 bpp, pages", 1, {.mono = true, .monoLayout = codegen::MonoLayout::Pages}, [](std::size_t w, std::size_t h) { return w * ((h + 7) / 8); }},
-    };
-    static constexpr std::size_t kLimit = 1 << 16; // a damaged advance may make the box wide: read its start
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto font = build({.path = kDejaVu, .sizePx = 9, .bpp = c.bpp, .chars = codes(U"AVo."), .pixel = c.pixel});
-        const auto exercise = [&c](const std::vector<std::uint8_t>& bytes, bool sameFormat) {
-            (void)fonts::fontInfo(bytes);
-            for (const char32_t ch : {U'A', U'V', U'o', U'.'}) (void)fonts::decodeGlyph(bytes, ch);
-            (void)fonts::fontKerning(bytes, 'A', 'V');
-            const auto drawn = fonts::drawText(bytes, "AVo.", 0xFFFFFF, 0, 5, kLimit);
-            if (!drawn) return;
-            const auto width = static_cast<std::size_t>(drawn->width), height = static_cast<std::size_t>(drawn->height);
-            EXPECT_LE(drawn->bytes.size(), std::min(3 * width * (height + 7), kLimit)) << "never more than the box at 24 bits";
-            if (sameFormat) {
-                EXPECT_EQ(drawn->bytes.size(), std::min(c.bytesOf(width, height), kLimit));
-            }
-        };
-        for (std::size_t i = 0; i < font.bytes.size(); ++i) {
-            const bool format = i == 6 || (i >= 9 && i < 15); // the pixel's flags and fields
-            for (const int damage : {0x00, 0xFF, 0x80}) {
-                auto bytes = font.bytes;
-                bytes[i] = static_cast<std::uint8_t>(damage == 0x80 ? bytes[i] ^ damage : damage);
-                exercise(bytes, !format);
-            }
-            exercise({font.bytes.begin(), font.bytes.begin() + static_cast<std::ptrdiff_t>(i)}, true);
-        }
-    }
-}
 // Each field at the largest value it holds reads back; one past it is refused, naming the glyph and the
 // field, never wrapped.
 TEST(Fonts, FieldLimits) {

@@ -65,6 +65,15 @@ struct StreamedRows : capture::PictureRows {
         require(line.size() == 3 * static_cast<std::size_t>(width));
         rgb.insert(rgb.end(), line.begin(), line.end());
     }
+    // The same pixels as the picture loaded whole.
+    bool matches(const capture::Picture& picture) const {
+        if (width != picture.width || rgb.size() != 3 * picture.pixels.size()) return false;
+        for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+            const std::uint32_t p = picture.pixels[i];
+            if (rgb[3 * i] != (p & 0xFF) || rgb[3 * i + 1] != (p >> 8 & 0xFF) || rgb[3 * i + 2] != (p >> 16)) return false;
+        }
+        return true;
+    }
     int width = 0;
     std::vector<std::uint8_t> rgb;
 };
@@ -95,25 +104,26 @@ void pictureInput(const std::uint8_t* data, std::size_t size) {
         const auto mode = bytes.size() % 2 ? capture::FitMode::Cover : capture::FitMode::Contain;
         auto fitted = capture::pictureFromBytes(
             bytes, "fuzz.png", {.fit = true, .background = 0x336699, .maxWidth = 16, .maxHeight = 12, .fitMode = mode});
+        StreamedRows rows;
+        const auto refused = capture::streamPictureFromBytes(
+            bytes, "fuzz.png", {.fit = true, .background = 0x336699, .maxWidth = 16, .maxHeight = 12, .fitMode = mode}, rows);
+        require(refused.has_value() == std::holds_alternative<capture::LoadError>(fitted));
         if (const auto* picture = std::get_if<capture::Picture>(&fitted)) {
             require(picture->width >= 1 && picture->width <= 16 && picture->height >= 1 && picture->height <= 12);
             require(picture->alpha.empty() && picture->pixels.size() == static_cast<std::size_t>(picture->width * picture->height));
+            require(rows.matches(*picture));
         }
     }
 
     auto loaded = capture::pictureFromBytes(bytes, "fuzz.bmp");
     // The command line's road takes the same picture a row at a time, in order, whatever order the
-    // decoder gives its rows in.
+    // decoder gives its rows in (a bottom-up BMP, an interlaced pass), transparency laid over as loading does.
     StreamedRows streamed;
     const auto refused = capture::streamPictureFromBytes(bytes, "fuzz.bmp", {}, streamed);
     require(refused.has_value() == std::holds_alternative<capture::LoadError>(loaded));
     const auto* picture = std::get_if<capture::Picture>(&loaded);
     if (!picture) return;
-    require(streamed.width == picture->width && streamed.rgb.size() == 3 * picture->pixels.size());
-    for (std::size_t i = 0; i < picture->pixels.size(); ++i) {
-        const std::uint32_t p = picture->pixels[i];
-        require(streamed.rgb[3 * i] == (p & 0xFF) && streamed.rgb[3 * i + 1] == (p >> 8 & 0xFF) && streamed.rgb[3 * i + 2] == (p >> 16));
-    }
+    require(streamed.matches(*picture));
     require(picture->width >= 1 && picture->width <= capture::kMaxSide);
     require(picture->height >= 1 && picture->height <= capture::kMaxSide);
 

@@ -40,73 +40,62 @@ struct FakePreviewView : quorvane::app::PreviewView {
     std::vector<std::string> messages;
 };
 
-// The Pack window held in memory; its background work runs at once, on the calling thread, unless
-// `holdWork` keeps it for the test to run.
-struct FakePackView : quorvane::app::PackView {
+// What the Pack and Font windows' fakes share: their background work runs at once, on the calling
+// thread, unless `holdWork` keeps it for the test to run; their messages are kept.
+template <typename View> struct FakeWorkView : View {
+    void showBusy(bool b) override { busy = b; }
+    void showProgress(std::size_t done, std::size_t all) override { progress.emplace_back(done, all); }
+    void runInBackground(std::function<void()> work, std::function<void()> done) override {
+        if (holdWork) {
+            held.emplace_back(std::move(work), std::move(done));
+            return;
+        }
+        work();
+        done();
+    }
+    void showMessage(const std::string& text, quorvane::app::MessageIcon) override { messages.push_back(text); }
+
+    bool busy = false;
+    std::vector<std::pair<std::size_t, std::size_t>> progress;
+    bool holdWork = false;
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> held;
+    std::vector<std::string> messages;
+};
+
+// The Pack window held in memory.
+struct FakePackView : FakeWorkView<quorvane::app::PackView> {
     void showAssets(const std::vector<quorvane::app::AssetRow>& r, std::size_t bytes) override {
         rows = r;
         packBytes = bytes;
     }
     void showFrame(const quorvane::codegen::DisplayedPicture& frame) override { frames.push_back(frame); }
     void scheduleFrame(int delayMs) override { delays.push_back(delayMs); }
-    void showBusy(bool b) override { busy = b; }
-    void showProgress(std::size_t done, std::size_t all) override { progress.emplace_back(done, all); }
-    void runInBackground(std::function<void()> work, std::function<void()> done) override {
-        if (holdWork) {
-            held.emplace_back(std::move(work), std::move(done));
-            return;
-        }
-        work();
-        done();
-    }
     std::optional<std::string> chooseAddFiles() override { return addChoice; }
     std::optional<std::string> chooseMakeFile(const std::string&) override { return makeChoice; }
-    void showMessage(const std::string& text, quorvane::app::MessageIcon) override { messages.push_back(text); }
 
     std::vector<quorvane::app::AssetRow> rows;
     std::size_t packBytes = 0;
     std::vector<quorvane::codegen::DisplayedPicture> frames;
     std::vector<int> delays;
-    bool busy = false;
-    std::vector<std::pair<std::size_t, std::size_t>> progress;
-    bool holdWork = false;
-    std::vector<std::pair<std::function<void()>, std::function<void()>>> held;
     std::optional<std::string> addChoice, makeChoice;
-    std::vector<std::string> messages;
 };
 
-struct FakeFontView : quorvane::app::FontView {
+struct FakeFontView : FakeWorkView<quorvane::app::FontView> {
     void showSystemFonts(const std::vector<quorvane::fonts::SystemFont>& f) override { systemFonts = f; }
     void showFontName(const std::string& name) override { fontName = name; }
     void showSample(const quorvane::codegen::DisplayedPicture& line) override { samples.push_back(line); }
     void showSummary(const quorvane::app::FontSummary& s) override { summary = s; }
-    void showBusy(bool b) override { busy = b; }
-    void showProgress(std::size_t done, std::size_t all) override { progress.emplace_back(done, all); }
-    void runInBackground(std::function<void()> work, std::function<void()> done) override {
-        if (holdWork) {
-            held.emplace_back(std::move(work), std::move(done));
-            return;
-        }
-        work();
-        done();
-    }
     std::optional<std::string> chooseFontFile() override { return fontChoice; }
     std::optional<std::string> chooseCharsFile() override { return charsChoice; }
     std::optional<std::string> chooseMakeFile(const std::string&) override { return makeChoice; }
     void setClipboardText(const std::string& text) override { clipboard = text; }
-    void showMessage(const std::string& text, quorvane::app::MessageIcon) override { messages.push_back(text); }
 
     std::vector<quorvane::fonts::SystemFont> systemFonts;
     std::string fontName;
     std::vector<quorvane::codegen::DisplayedPicture> samples;
     quorvane::app::FontSummary summary;
-    bool busy = false;
-    std::vector<std::pair<std::size_t, std::size_t>> progress;
-    bool holdWork = false;
-    std::vector<std::pair<std::function<void()>, std::function<void()>>> held;
     std::optional<std::string> fontChoice, charsChoice, makeChoice;
     std::string clipboard;
-    std::vector<std::string> messages;
 };
 
 struct FakeMainView : quorvane::app::MainView {

@@ -29,6 +29,17 @@ struct PngLayout {
     std::optional<png_color_16> transparentColour; // tRNS for grey or RGB
 };
 
+// Rows of `channels` samples a pixel that change across and down, for a PngLayout.
+inline std::vector<std::vector<std::uint8_t>> patternRows(int width, int height, int channels) {
+    std::vector<std::vector<std::uint8_t>> rows;
+    for (int y = 0; y < height; ++y) {
+        std::vector<std::uint8_t> row;
+        for (int x = 0; x < width * channels; ++x) row.push_back(static_cast<std::uint8_t>(37 * x + 91 * y));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 inline void appendPng(png_structp png, png_bytep data, png_size_t length) {
     auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
     out->insert(out->end(), data, data + length);

@@ -1,6 +1,7 @@
 #pragma once
 // Runs a program and collects its exit status and output, for the tests that drive built binaries.
 
+#include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +22,11 @@ struct Result {
 inline std::string slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline std::vector<std::uint8_t> bytesOf(const std::filesystem::path& path) {
+    const std::string text = slurp(path);
+    return {text.begin(), text.end()};
 }
 
 inline Result run(const std::vector<std::string>& argv, const std::string& outPath = "") {
