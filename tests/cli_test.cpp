@@ -228,10 +228,28 @@ TEST_F(Cli, AFailureLeavesExistingOutputsAsTheyWere) {
     bmptest::writeFile(dir / "tall.bmp", bmptest::bmp24(1, 200, tall));
     std::ofstream(dir / "keep.c") << "previous";
     std::ofstream(dir / "keep.hex") << "previous";
-    const auto result = run({cli, "code", "--output", path("keep.c"), "--hex", path("keep.hex"), path("tall.bmp")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(proctest::slurp(path("keep.c")), "previous");
-    EXPECT_EQ(proctest::slurp(path("keep.hex")), "previous");
+    // Refused at its size, or cut off after some of its rows went into the outputs (a PNG too wide for
+    // one size byte: the file's fault is said first): nothing is written, nor on standard output.
+    const std::vector<std::uint8_t> png = imagetest::png({.width = 300, .height = 64, .rows = imagetest::patternRows(300, 64, 3)});
+    bmptest::writeFile(dir / "cut.png", std::vector<std::uint8_t>(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(png.size() * 2 / 3)));
+    for (const std::vector<std::string>& picture : {std::vector<std::string>{path("tall.bmp")},
+                                                    {"--panel", "320x240", "--rotate", "180", path("cut.png")},
+                                                    {"--panel", "320x240", "--preview", path("keep.png"), path("cut.png")}}) {
+        std::vector<std::string> args = {cli, "code", "--output", path("keep.c"), "--hex", path("keep.hex")};
+        args.insert(args.end(), picture.begin(), picture.end());
+        const auto result = run(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(proctest::slurp(path("keep.c")), "previous");
+        EXPECT_EQ(proctest::slurp(path("keep.hex")), "previous");
+        EXPECT_FALSE(fs::exists(path("keep.png")));
+        std::vector<std::string> toStandardOutput = {cli, "code"};
+        toStandardOutput.insert(toStandardOutput.end(), picture.begin(), picture.end());
+        const auto plain = run(toStandardOutput);
+        EXPECT_EQ(plain.out, "");
+        EXPECT_EQ(plain.err, result.err);
+    }
+    EXPECT_NE(run({cli, "code", "--panel", "320x240", path("cut.png")}).err.find("Cannot open"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 5) << "logo.bmp, tall.bmp, cut.png, keep.c, keep.hex";
     // An output that cannot be written leaves no file and no temporary behind.
     fs::create_directories(dir / "sub");
     const auto blocked = run({cli, "code", "--output", path("sub/a.c"), "--hex", path("sub"), path("logo.bmp")});
@@ -244,6 +262,25 @@ TEST_F(Cli, AFailureLeavesExistingOutputsAsTheyWere) {
     EXPECT_NE(noFolder.err.find("missing/logo.h"), std::string::npos) << noFolder.err;
     EXPECT_EQ(proctest::slurp(path("keep.c")), "previous");
     EXPECT_EQ(proctest::slurp(path("keep.hex")), "previous");
+}
+
+// pack and font go on to quorvane-cli-full, beside quorvane-cli, their messages and exit status with them
+// (the installed and packaged programs are tried on their bytes). Without it, code still runs, a usage
+// error is still found, and pack says where it looked.
+TEST_F(Cli, PackAndFontGoOnToTheFullProgram) {
+    const std::string full = (fs::path(cli).parent_path() / "quorvane-cli-full").string();
+    const auto missing = run({cli, "font", "--size", "12", path("none.ttf")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, run({full, "font", "--size", "12", path("none.ttf")}).err);
+    fs::create_directories(dir / "alone");
+    const std::string alone = path("alone/quorvane-cli");
+    fs::copy_file(cli, alone);
+    EXPECT_EQ(run({alone, "code", path("logo.bmp")}).status, 0);
+    EXPECT_EQ(run({alone, "pack"}).status, 2);
+    const auto lost = run({alone, "pack", path("logo.bmp")});
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_NE(lost.err.find("quorvane-cli: pack is run by quorvane-cli-full, which is not installed in "), std::string::npos)
+        << lost.err;
 }
 
 // What firmware does with the output: include the header, link the source, build with -Wall -Werror.
