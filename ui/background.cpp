@@ -1,5 +1,6 @@
 #include "ui/background.h"
 
+#include <QPushButton>
 #include <QThread>
 
 namespace quorvane::ui {
@@ -23,6 +24,13 @@ void showProgressLater(QProgressBar* bar, std::size_t done, std::size_t all) {
         bar->setRange(0, static_cast<int>(all));
         bar->setValue(static_cast<int>(done));
     }, Qt::QueuedConnection);
+}
+
+void showBusyWork(bool busy, QProgressBar* bar, QPushButton* cancel, QPushButton* make) {
+    bar->setVisible(busy);
+    cancel->setVisible(busy);
+    make->setEnabled(!busy);
+    if (busy) bar->setRange(0, 0);
 }
 
 } // namespace quorvane::ui

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 
+class QPushButton;
 class QThread;
 
 namespace quorvane::ui {
@@ -30,5 +31,9 @@ class BackgroundWork {
 
 // done of all on the bar, from any thread: set on the bar's own thread.
 void showProgressLater(QProgressBar* bar, std::size_t done, std::size_t all);
+
+// While work runs: the bar and its Cancel button shown, the button that makes the output disabled, the
+// bar busy (no range) until the first piece is done.
+void showBusyWork(bool busy, QProgressBar* bar, QPushButton* cancel, QPushButton* make);
 
 } // namespace quorvane::ui

@@ -148,10 +148,7 @@ void FontWindow::showSummary(const app::FontSummary& summary) {
 }
 
 void FontWindow::showBusy(bool busy) {
-    progress_->setVisible(busy);
-    cancel_->setVisible(busy);
-    make_->setEnabled(!busy);
-    if (busy) progress_->setRange(0, 0); // until the first glyph is done
+    showBusyWork(busy, progress_, cancel_, make_);
 }
 
 void FontWindow::showProgress(std::size_t done, std::size_t all) { showProgressLater(progress_, done, all); }

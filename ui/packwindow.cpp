@@ -131,10 +131,7 @@ void PackWindow::showFrame(const codegen::DisplayedPicture& frame) { playing_->s
 void PackWindow::scheduleFrame(int delayMs) { timer_->start(delayMs); }
 
 void PackWindow::showBusy(bool busy) {
-    progress_->setVisible(busy);
-    cancel_->setVisible(busy);
-    make_->setEnabled(!busy);
-    if (busy) progress_->setRange(0, 0); // until the first asset is done
+    showBusyWork(busy, progress_, cancel_, make_);
 }
 
 void PackWindow::showProgress(std::size_t done, std::size_t all) { showProgressLater(progress_, done, all); }
